@@ -1,0 +1,54 @@
+// Process entry: platform start-up, the main dialog and its message loop, shut-down.
+#include "app/AppModule.h"
+#include "app/MainDlg.h"
+#include "app/MessageLoop.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <objbase.h>
+
+namespace {
+
+int Run(LPWSTR /*commandLine*/, int showCommand)
+{
+    Gdiplus::GdiplusStartupInput startupInput;
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &startupInput, nullptr);
+
+    int result = 0;
+    {
+        CMessageLoop loop;
+        g_module.AddMessageLoop(&loop);
+        {
+            ts::CMainDlg dialog;
+            if (dialog.Create()) {
+                dialog.ShowWindow(showCommand);
+                result = loop.Run();
+            }
+            g_module.RemoveMessageLoop();
+        }
+    }
+
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    return result;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR commandLine, int showCommand)
+{
+    CoInitialize(nullptr);
+    // Makes sure user32 is set up for this thread before any window exists.
+    DefWindowProcW(nullptr, 0, 0, 0);
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    g_module.Init(instance);
+    int exitCode = Run(commandLine, showCommand);
+
+    g_module.Term();
+    CoUninitialize();
+    return exitCode;
+}

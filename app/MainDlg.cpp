@@ -1,0 +1,53 @@
+#include "app/MainDlg.h"
+
+#include "app/AppModule.h"
+#include "app/MessageMap.h"
+
+namespace ts {
+
+TS_BEGIN_MSG_MAP(CMainDlg)
+    TS_MSG_WM_INITDIALOG(OnInitDialog)
+    TS_MSG_WM_DESTROY(OnDestroy)
+    TS_COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+    TS_MSG_WM_CTLCOLORSTATIC(OnCtlColorStatic)
+TS_END_MSG_MAP()
+
+HWND CMainDlg::Create()
+{
+    return CDialogImpl::Create(nullptr);
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg)
+{
+    return IsDialogMessage(msg);
+}
+
+BOOL CMainDlg::OnIdle()
+{
+    return FALSE;
+}
+
+void CMainDlg::OnDestroy()
+{
+    if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+}
+
+// Esc, the close box and Close in the system menu all arrive here.
+void CMainDlg::OnCancel()
+{
+    KillCaptureTimer();
+    DestroyWindow();
+    PostQuitMessage(IDCANCEL);
+}
+
+HBRUSH CMainDlg::OnCtlColorStatic(HDC deviceContext, HWND /*control*/)
+{
+    SetTextColor(deviceContext, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(deviceContext, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}  // namespace ts

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, only those that are missing.
+# Usage: install-deps.sh [extra package ...]
+set -euo pipefail
+
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 xvfb libboost1.81-dev googletest
+          g++ clang "$@")
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,119 @@
+#include "app/ResourceString.h"
+#include "res/resource.h"
+#include "tests/support/DialogTemplate.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TEST(ResourceString, LoadsFromTheRealTableAndFailsForAMissingId)
+{
+    std::wstring text = L"old";
+    ASSERT_TRUE(LoadResourceString(IDS_ERR_SAVE_IMAGE, text));
+    EXPECT_EQ(L"failed to save image", text);
+
+    EXPECT_FALSE(LoadResourceString(9999, text));
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(ResourceString, FormatsWideStringsIntegersAndFixedDecimals)
+{
+    std::wstring text;
+    ASSERT_TRUE(FormatResourceString(text, IDS_CONFIRM_OVERWRITE, 11, L"a.png\n...\n"));
+    EXPECT_EQ(L"11 files below will be overwritten. Do you start capture after erasing these files?\n\na.png\n...\n",
+              text);
+
+    ASSERT_TRUE(FormatResourceString(text, IDS_ERR_SAVE_RATE, 0.01, 50.0));
+    EXPECT_EQ(L"save rate exceeds the range (0.01 \xFF5E 50.00)", text);
+
+    ASSERT_TRUE(FormatResourceString(text, IDS_ERR_COMBO_VALUE, 1006));
+    EXPECT_EQ(L"failed to get value from a combo box. ID: 1006", text);
+
+    text = L"kept";
+    EXPECT_FALSE(FormatResourceString(text, 9999, 1));
+    EXPECT_EQ(L"kept", text);
+}
+
+TEST(ResourceString, CutsOutputLongerThanTheFormatPlus1024)
+{
+    std::wstring longPath(5000, L'x');
+    std::wstring text;
+    ASSERT_TRUE(FormatResourceString(text, IDS_ERR_DELETE_FILES, longPath.c_str()));
+    std::wstring format;
+    LoadResourceString(IDS_ERR_DELETE_FILES, format);
+    EXPECT_EQ(format.size() + 1023, text.size());
+    EXPECT_EQ(0u, text.find(L"failed to delete files.\n\nxxx"));
+}
+
+TEST(Resources, BothLanguagesCarryTheSameStringIds)
+{
+    auto english = LoadStringTable(kEnglish);
+    auto japanese = LoadStringTable(kJapanese);
+    std::set<UINT> englishIds, japaneseIds;
+    for (auto& entry : english)
+        englishIds.insert(entry.first);
+    for (auto& entry : japanese)
+        japaneseIds.insert(entry.first);
+    EXPECT_EQ(21u, englishIds.size());
+    EXPECT_EQ(englishIds, japaneseIds);
+    EXPECT_EQ(L"\x30A8\x30E9\x30FC", japanese[IDS_CAPTION_ERROR]);
+    // The registry path is the same whatever the language.
+    EXPECT_EQ(english[IDS_MAKER_NAME], japanese[IDS_MAKER_NAME]);
+    EXPECT_EQ(english[IDS_PRODUCT_NAME], japanese[IDS_PRODUCT_NAME]);
+}
+
+TEST(Resources, BothMainDialogsHaveTheSameControlsInTheSameOrder)
+{
+    DialogTemplate english, japanese;
+    ASSERT_TRUE(LoadDialogTemplate(IDD_MAINDLG, kEnglish, english));
+    ASSERT_TRUE(LoadDialogTemplate(IDD_MAINDLG, kJapanese, japanese));
+    ASSERT_EQ(25u, english.items.size());
+    ASSERT_EQ(english.items.size(), japanese.items.size());
+    for (size_t i = 0; i < english.items.size(); ++i) {
+        EXPECT_EQ(english.items[i].id, japanese.items[i].id) << i;
+        EXPECT_EQ(english.items[i].className, japanese.items[i].className) << i;
+        EXPECT_EQ(english.items[i].style, japanese.items[i].style) << i;
+        EXPECT_EQ(english.items[i].exStyle, japanese.items[i].exStyle) << i;
+    }
+    EXPECT_EQ(english.style, japanese.style);
+    EXPECT_EQ(L"Tessilo", japanese.title);
+}
+
+TEST(Resources, MainDialogTemplateMatchesItsLayout)
+{
+    DialogTemplate dialog;
+    ASSERT_TRUE(LoadDialogTemplate(IDD_MAINDLG, kEnglish, dialog));
+    EXPECT_EQ(326, dialog.cx);
+    EXPECT_EQ(252, dialog.cy);
+    EXPECT_EQ(L"Tessilo", dialog.title);
+    EXPECT_EQ(L"MS Shell Dlg", dialog.typeface);
+    EXPECT_EQ(8, dialog.pointSize);
+    EXPECT_TRUE(dialog.style & WS_THICKFRAME);
+    EXPECT_TRUE(dialog.style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(dialog.style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(dialog.style & WS_VISIBLE);
+    EXPECT_EQ(static_cast<DWORD>(DS_SETFONT | DS_FIXEDSYS), dialog.style & (DS_SETFONT | DS_FIXEDSYS));
+
+    const int ids[] = {IDC_FOLDER_GROUP, IDC_FOLDER, ID_OPEN_FOLDER, ID_SELECT_FOLDER, IDC_FILENAME_GROUP, -1,
+                       IDC_FILENAME, -1, IDC_SEQ_WIDTH, -1, -1, IDC_EXTENSION, -1, -1, IDC_START_NUMBER, -1,
+                       IDC_OTHER_GROUP, -1, IDC_SAVE_RATE, -1, -1, -1, -1, IDOK, ID_APP_ABOUT};
+    for (size_t i = 0; i < 25; ++i) {
+        EXPECT_EQ(static_cast<WORD>(ids[i]), static_cast<WORD>(dialog.items[i].id)) << i;
+        EXPECT_TRUE(dialog.items[i].style & WS_VISIBLE) << i;
+    }
+
+    const TemplateItem& rate = dialog.items[18];
+    EXPECT_EQ(L"ComboBox", rate.className);
+    EXPECT_EQ(static_cast<DWORD>(CBS_DROPDOWN), rate.style & 3);
+    EXPECT_TRUE(rate.exStyle & WS_EX_RIGHT);
+    EXPECT_EQ(184, rate.cy);
+    EXPECT_EQ(static_cast<DWORD>(CBS_DROPDOWNLIST), dialog.items[8].style & 3);
+    EXPECT_FALSE(dialog.items[1].style & (CBS_SORT | CBS_AUTOHSCROLL));
+    EXPECT_EQ(L"\xFF5E", dialog.items[15].text);
+    EXPECT_EQ(static_cast<DWORD>(BS_DEFPUSHBUTTON), dialog.items[23].style & 0xF);
+    EXPECT_EQ(static_cast<DWORD>(SS_ETCHEDVERT), dialog.items[12].style & SS_TYPEMASK);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// Starts a program of the build (beside the test program) and finds its windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The folder of the running test program, with a trailing backslash.
+std::wstring TestProgramFolder();
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts `program` (a file name beside the test program) with `arguments`.
+    bool Start(const std::wstring& program, const std::wstring& arguments = L"");
+    // A visible top-level window of the process with this class and caption (either may be
+    // empty to match any), waiting up to `timeoutMs`.
+    HWND WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const;
+    std::vector<HWND> TopLevelWindows() const;
+    // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
+    DWORD WaitForExit(DWORD timeoutMs) const;
+    void Kill();
+    DWORD Id() const { return info.dwProcessId; }
+    HANDLE Handle() const { return info.hProcess; }
+
+private:
+    PROCESS_INFORMATION info = {};
+};
+
+// Pumps this thread's messages for `ms`, so that hooks and cross-process replies run.
+void PumpFor(DWORD ms);

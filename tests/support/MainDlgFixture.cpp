@@ -1,0 +1,55 @@
+#include "tests/support/MainDlgFixture.h"
+
+void MainDlgFixture::SetUp()
+{
+    savedSettings = g_settings;
+    g_module.AddMessageLoop(&loop);
+    dialog = std::make_unique<ts::CMainDlg>();
+    ASSERT_NE(nullptr, dialog->Create());
+}
+
+void MainDlgFixture::TearDown()
+{
+    if (dialog && dialog->IsWindow())
+        dialog->DestroyWindow();
+    dialog.reset();
+    g_module.RemoveMessageLoop();
+    g_settings = savedSettings;
+}
+
+std::wstring MainDlgFixture::EditText(int id) const
+{
+    return CWindowW::GetText(Box(id));
+}
+
+std::wstring MainDlgFixture::ItemText(int id, int index) const
+{
+    LRESULT length = SendMessageW(Box(id), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR)
+        return L"<none>";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(Box(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+int MainDlgFixture::Selection(int id) const
+{
+    return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0));
+}
+
+int MainDlgFixture::Count(int id) const
+{
+    return static_cast<int>(SendMessageW(Box(id), CB_GETCOUNT, 0, 0));
+}
+
+void MainDlgFixture::SetEditText(int id, const std::wstring& text) const
+{
+    SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(Box(id), text.c_str());
+}
+
+void MainDlgFixture::SelectItem(int id, int index) const
+{
+    SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}

@@ -1,0 +1,35 @@
+// Answers the message boxes that the code under test shows on this thread, through a CBT hook,
+// so that the real MessageBoxW runs; records the text and caption of each.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct ShownMessage {
+    std::wstring text;
+    std::wstring caption;
+};
+
+class MessageBoxAnswerer {
+public:
+    // Every box is answered with `answer` (IDOK, IDYES, IDNO ...).
+    explicit MessageBoxAnswerer(int answer = IDOK);
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    void SetAnswer(int value) { answer = value; }
+    const std::vector<ShownMessage>& Shown() const { return shown; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+
+    HHOOK hook = nullptr;
+    int answer;
+    std::vector<ShownMessage> shown;
+};
+
+// The texts of a message box window: its caption and its longest static text.
+ShownMessage ReadMessageBox(HWND box);
