@@ -6,7 +6,13 @@
 #include "app/MessageLoop.h"
 #include "app/SimpleMsgImpl.h"
 #include "app/SingleTimerImpl.h"
+#include "image/CaptureImage.h"
 #include "res/resource.h"
+#include "settings/CaptureSettings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace ts {
 
@@ -19,6 +25,11 @@ public:
     enum { IDD = IDD_MAINDLG };
 
     BOOL msgHandled = FALSE;
+
+    // The capture in progress.
+    int32_t prepareAttempts = 0;
+    int32_t tickCount = 0;
+    CCaptureImage capture;
 
     // Modeless, no owner; the window or null.
     HWND Create();
@@ -35,6 +46,29 @@ public:
 
     // ui/MainDlgInit.cpp
     BOOL OnInitDialog(HWND focus, LPARAM initParam);
+
+    // ui/InputReader.cpp: read the six boxes into a working copy; on false one message has been
+    // shown and the focus is on the offending box.
+    bool ReadInputs(CaptureSettings& work);
+    bool ReadFolder(CaptureSettings& settings, bool showErrors);
+
+    // capture/FileScan.cpp: the bare names of existing files the new sequence would overwrite.
+    bool FindFilesToOverwrite(const CaptureSettings& settings, std::vector<std::wstring>& names);
+
+    // capture/StartCapture.cpp
+    void OnStart();
+    void OnSysCommand(UINT command, POINT point);
+    bool OpenFolder(const std::wstring& path);
+
+    // capture/CaptureTick.cpp
+    void OnTimer(UINT_PTR timer);
+
+    // ui/FolderCommands.cpp
+    void OnOpenFolder();
+    void OnSelectFolder();
+
+    // app/AboutDlg.cpp
+    void OnAbout();
 };
 
 }  // namespace ts

@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and starts Tessilo under Wine on your display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# BUILD_DIR lets several work trees or builds live side by side; build/ by default.
+build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
 "$root/scripts/install-deps.sh"
@@ -9,4 +11,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 wine_prefix_setup "$root"
 
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
-wine "$root/build/bin/tessilo.exe"
+wine "$build/bin/tessilo.exe"

@@ -3,6 +3,8 @@
 # Usage: screenshot.sh OUTPUT.png [LOCALE]   (LOCALE e.g. ja_JP.UTF-8 for the Japanese texts)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# BUILD_DIR lets several work trees or builds live side by side; build/ by default.
+build=${BUILD_DIR:-$root/build}
 out=$(realpath -m "$1")
 locale=${2:-}
 . "$root/scripts/wine-env.sh"
@@ -15,7 +17,7 @@ wine_start
 trap 'wine_stop; xvfb_stop' EXIT
 
 if [ -n "$locale" ]; then export LC_ALL=$locale; fi
-wine explorer /desktop=Tessilo,760x560 "$root/build/bin/tessilo.exe" >/dev/null 2>&1 &
+wine explorer /desktop=Tessilo,760x560 "$build/bin/tessilo.exe" >/dev/null 2>&1 &
 sleep "${SHOT_DELAY:-6}"
 import -window root -crop 760x560+0+0 "$out"
 echo "wrote $out"

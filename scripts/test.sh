@@ -3,6 +3,8 @@
 # real tessilo.exe under Wine on a private Xvfb display, in a private Wine prefix.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# BUILD_DIR lets several work trees or builds live side by side; build/ by default.
+build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
 "$root/scripts/install-deps.sh"
@@ -14,4 +16,4 @@ wine_start
 cleanup() { wine_stop; xvfb_stop; }
 trap cleanup EXIT
 
-ctest --test-dir "$root/build" --output-on-failure --timeout 600
+ctest --test-dir "$build" --output-on-failure --timeout 300

@@ -1,7 +1,8 @@
 # Sourced by the scripts: a private Wine prefix inside the build tree, made on first use.
 wine_prefix_setup() {
   local root=$1
-  export WINEPREFIX="$root/build/wineprefix"
+  local build=${BUILD_DIR:-$root/build}
+  export WINEPREFIX="$build/wineprefix"
   export WINEDEBUG=-all
   # No Mono or Gecko installer waits for a click.
   export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,0 +1,26 @@
+// The screen picture taken off the clipboard, kept as a complete BMP file image in memory, and
+// the count of images saved since the capture started.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+class CCaptureImage {
+public:
+    HWND owner = nullptr;
+    bool ready = false;
+    int32_t savedCount = 0;
+    // A 14-byte BMP file header, then the clipboard's packed DIB byte for byte.
+    std::vector<uint8_t> fileImage;
+
+    void Reset();
+    // Sizes fileImage from the clipboard picture; the result is also kept in `ready`.
+    bool Prepare(HWND ownerWindow);
+    // Refreshes fileImage in place; fails unless the picture has exactly the prepared layout.
+    bool CopyFromClipboard();
+    bool ReadClipboardDib(std::vector<uint8_t>& image, bool allocate);
+    // Writes the next numbered file; on success savedCount grows by one.
+    bool Save();
+};
