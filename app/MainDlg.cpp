@@ -8,8 +8,16 @@ namespace ts {
 TS_BEGIN_MSG_MAP(CMainDlg)
     TS_MSG_WM_INITDIALOG(OnInitDialog)
     TS_MSG_WM_DESTROY(OnDestroy)
+    TS_MSG_WM_GETMINMAXINFO(OnGetMinMaxInfo)
+    TS_MSG_WM_TIMER(1, OnTimer)
+    TS_MSG_WM_SYSCOMMAND(OnSysCommand)
+    TS_COMMAND_ID_HANDLER(IDOK, OnStart)
     TS_COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+    TS_COMMAND_ID_HANDLER(ID_APP_ABOUT, OnAbout)
+    TS_COMMAND_ID_HANDLER(ID_OPEN_FOLDER, OnOpenFolder)
+    TS_COMMAND_ID_HANDLER(ID_SELECT_FOLDER, OnSelectFolder)
     TS_MSG_WM_CTLCOLORSTATIC(OnCtlColorStatic)
+    TS_CHAIN_MSG_MAP(CDialogResize<CMainDlg>)
 TS_END_MSG_MAP()
 
 HWND CMainDlg::Create()
@@ -29,10 +37,18 @@ BOOL CMainDlg::OnIdle()
 
 void CMainDlg::OnDestroy()
 {
+    SaveSettings();
     if (CMessageLoop* loop = g_module.GetMessageLoop()) {
         loop->RemoveMessageFilter(this);
         loop->RemoveIdleHandler(this);
     }
+}
+
+void CMainDlg::SaveSettings()
+{
+    g_settings.placement.Capture(m_hWnd);
+    if (!g_settings.Save())
+        ShowMessage(IDS_ERR_SAVE_SETTINGS, MB_ICONERROR);
 }
 
 // Esc, the close box and Close in the system menu all arrive here.

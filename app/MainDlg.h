@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/DialogImpl.h"
+#include "app/DialogResize.h"
 #include "app/MessageLoop.h"
 #include "app/SimpleMsgImpl.h"
 #include "app/SingleTimerImpl.h"
@@ -18,6 +19,7 @@ namespace ts {
 
 class CMainDlg : public CDialogImpl<CMainDlg, CDialogW>,
                  public CSimpleMsgImpl<CMainDlg, IDS_CAPTION_ERROR, IDS_CAPTION_CONFIRM>,
+                 public CDialogResize<CMainDlg>,
                  public CSingleTimerImpl<CMainDlg, 100, 1>,
                  public CMessageFilter,
                  public CIdleHandler {
@@ -43,6 +45,12 @@ public:
     void OnDestroy();
     void OnCancel();
     HBRUSH OnCtlColorStatic(HDC deviceContext, HWND control);
+    // Captures the placement and saves g_settings; a failure is reported, never stops the caller.
+    void SaveSettings();
+
+    // app/MainDlgLayout.cpp: the layout table, and never narrower than the template, height fixed.
+    static const resize::Entry* GetResizeMap();
+    void OnGetMinMaxInfo(MINMAXINFO* info);
 
     // ui/MainDlgInit.cpp
     BOOL OnInitDialog(HWND focus, LPARAM initParam);

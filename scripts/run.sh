@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Tessilo under Wine on your display.
+# Installs what is missing, builds, and starts Tessilo under Wine on your display, with the
+# PrtSc companion running beside it for as long as Tessilo runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
@@ -11,4 +12,10 @@ build=${BUILD_DIR:-$root/build}
 wine_prefix_setup "$root"
 
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
+# PrtSc leaves nothing on Wine's clipboard; the companion puts the screen there as Windows does.
+# When one already runs, this one ends at once and the running one is left alone.
+wine "$build/bin/tessilo-prtsc.exe" </dev/null >"$build/tessilo-prtsc.log" 2>&1 &
+companion=$!
+# Ctrl+C for the companion: it unhooks the keyboard and ends.
+trap 'kill -INT "$companion" 2>/dev/null; wait "$companion" 2>/dev/null || true' EXIT
 wine "$build/bin/tessilo.exe"

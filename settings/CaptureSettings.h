@@ -16,6 +16,12 @@ struct CaptureSettings {
     // Defaults; asks the shell for the user's pictures folder.
     CaptureSettings();
 
+    // From and to HKEY_CURRENT_USER\Software\Norvane\Tessilo32\Setting. Load keeps whatever
+    // cannot be read and brings the numbers and the extension into their ranges; both go on past
+    // a failed item and return false at the end.
+    bool Load();
+    bool Save() const;
+
     ValueHistory folderHistory;
     ValueHistory specHistory;
     int seqWidth = 4;

@@ -11,6 +11,8 @@ protected:
     void Recreate()
     {
         dialog->DestroyWindow();
+        // The close saved g_settings; without the stored copy the new dialog shows it as it is.
+        DeleteStoredSettings();
         dialog = std::make_unique<ts::CMainDlg>();
         ASSERT_NE(nullptr, dialog->Create());
     }

@@ -1,8 +1,11 @@
 // Small helpers over the messages of a combo box.
 #pragma once
 
+#include "settings/ValueHistory.h"
+
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace combo {
@@ -35,5 +38,15 @@ inline void ShowText(HWND box, const std::wstring& text)
     if (current != text)
         SetWindowTextW(box, text.c_str());
 }
+
+// The selected item's text as stored, else the edit field's text without leading and trailing
+// blanks; false only when neither can be read.
+bool GetComboText(HWND box, std::wstring& text);
+// The selected item's text; false when nothing is selected or the text cannot be read.
+bool GetComboSelection(HWND box, std::wstring& text);
+// The box's text as a fixed-point number; an empty text is 0.
+bool GetComboNumber(HWND box, int decimals, int32_t& value);
+// Replaces the list by the history and selects its first entry, which also fills the edit field.
+void RefillCombo(HWND box, const ValueHistory& history);
 
 }  // namespace combo

@@ -46,6 +46,11 @@ BOOL CMainDlg::OnInitDialog(HWND /*focus*/, LPARAM /*initParam*/)
         loop->AddIdleHandler(this);
     }
 
+    InitResize(true, true, WS_THICKFRAME);
+
+    // Whatever cannot be read keeps its default; nothing is reported.
+    g_settings.Load();
+
     const CaptureSettings& settings = g_settings;
     FillFromHistory(GetDlgItem(IDC_FOLDER), settings.folderHistory);
     FillFromHistory(GetDlgItem(IDC_FILENAME), settings.specHistory);
@@ -70,6 +75,7 @@ BOOL CMainDlg::OnInitDialog(HWND /*focus*/, LPARAM /*initParam*/)
         combo::Add(rate, item);
     combo::ShowText(rate, FormatFixedPoint(settings.refreshRate, 2));
 
+    g_settings.placement.Restore(m_hWnd, WindowPlacement::kFitIntoScreen);
     return TRUE;
 }
 

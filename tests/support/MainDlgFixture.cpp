@@ -1,7 +1,13 @@
 #include "tests/support/MainDlgFixture.h"
 
+void DeleteStoredSettings()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
+}
+
 void MainDlgFixture::SetUp()
 {
+    DeleteStoredSettings();
     savedSettings = g_settings;
     g_module.AddMessageLoop(&loop);
     dialog = std::make_unique<ts::CMainDlg>();
@@ -15,6 +21,7 @@ void MainDlgFixture::TearDown()
     dialog.reset();
     g_module.RemoveMessageLoop();
     g_settings = savedSettings;
+    DeleteStoredSettings();
 }
 
 std::wstring MainDlgFixture::EditText(int id) const

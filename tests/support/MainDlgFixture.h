@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 
+// Removes HKCU\Software\Norvane, so that the next load is a first start.
+void DeleteStoredSettings();
+
 class MainDlgFixture : public ::testing::Test {
 protected:
     void SetUp() override;

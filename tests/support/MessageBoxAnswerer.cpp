@@ -1,8 +1,22 @@
 #include "tests/support/MessageBoxAnswerer.h"
 
+#include "res/resource.h"
+
 namespace {
 
 MessageBoxAnswerer* current = nullptr;
+
+// Message boxes are owned dialogs with only static texts and buttons; this keeps the hook away
+// from the main dialog (which has an IDOK button too), the About box and the folder picker.
+bool IsMessageBox(HWND window)
+{
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    return lstrcmpW(className, L"#32770") == 0 && GetWindow(window, GW_OWNER)
+        && !FindWindowExW(window, nullptr, L"ComboBox", nullptr)
+        && !FindWindowExW(window, nullptr, L"SysTreeView32", nullptr)
+        && !GetDlgItem(window, IDC_HOMEPAGE_LINK);
+}
 
 BOOL CALLBACK CollectLongestStatic(HWND child, LPARAM data)
 {
@@ -49,13 +63,12 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
 {
     if (code == HCBT_ACTIVATE && current) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[32] = {};
-        GetClassNameW(window, className, 32);
-        // A message box is a dialog whose buttons carry the standard command ids.
-        if (lstrcmpW(className, L"#32770") == 0 && GetDlgItem(window, current->answer)) {
+        // A box without the chosen answer (an error box while questions are answered Yes) gets its OK.
+        int button = GetDlgItem(window, current->answer) ? current->answer : IDOK;
+        if (IsMessageBox(window) && GetDlgItem(window, button)) {
             current->shown.push_back(ReadMessageBox(window));
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(current->answer, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, current->answer)));
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

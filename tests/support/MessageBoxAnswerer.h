@@ -14,7 +14,7 @@ struct ShownMessage {
 
 class MessageBoxAnswerer {
 public:
-    // Every box is answered with `answer` (IDOK, IDYES, IDNO ...).
+    // Every box is answered with `answer` (IDOK, IDYES, IDNO ...), or OK where it has no such button.
     explicit MessageBoxAnswerer(int answer = IDOK);
     ~MessageBoxAnswerer();
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;

@@ -1,0 +1,308 @@
+// Times one capture frame against the machine's limit: for screen-like pictures placed on the
+// clipboard as the system places a screen picture, the raw limit (one block copy and one file
+// write), the clipboard copy, the BMP and PNG saves, and GDI+'s own share of a PNG save.
+// Usage: frame_benchmark.exe [folder] [frames]
+#include "bench/ScreenPicture.h"
+#include "image/CaptureImage.h"
+#include "image/Dib.h"
+#include "image/ImageEncoder.h"
+#include "image/BmpFileHeader.h"
+#include "settings/CaptureSettings.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CStopwatch {
+public:
+    CStopwatch()
+    {
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+    }
+    // Milliseconds since construction or the last Lap.
+    double Lap()
+    {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
+        start = now;
+        return ms;
+    }
+
+private:
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER start;
+};
+
+struct Summary {
+    double median;
+    double q1;
+    double q3;
+    double min;
+    double max;
+};
+
+Summary Summarise(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    const size_t n = samples.size();
+    return {samples[n / 2], samples[n / 4], samples[(3 * n) / 4], samples.front(), samples.back()};
+}
+
+class CGdiplusSession {
+public:
+    CGdiplusSession()
+    {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    }
+    ~CGdiplusSession() { Gdiplus::GdiplusShutdown(token); }
+    CGdiplusSession(const CGdiplusSession&) = delete;
+    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
+
+private:
+    ULONG_PTR token = 0;
+};
+
+class CMessageWindow {
+public:
+    CMessageWindow() : handle(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+    {
+    }
+    ~CMessageWindow()
+    {
+        if (handle)
+            DestroyWindow(handle);
+    }
+    CMessageWindow(const CMessageWindow&) = delete;
+    CMessageWindow& operator=(const CMessageWindow&) = delete;
+
+    const HWND handle;
+};
+
+// Lends the file image's header and bits to a CDib, as the PNG save does.
+class CBorrowedDib {
+public:
+    explicit CBorrowedDib(std::vector<uint8_t>& file)
+    {
+        dib.Attach(file.data() + bmp::kFileHeaderSize, file.data() + dib::ReadU32(file.data(), bmp::kOffBits));
+    }
+    ~CBorrowedDib() { dib.Detach(nullptr, nullptr); }
+    CBorrowedDib(const CBorrowedDib&) = delete;
+    CBorrowedDib& operator=(const CBorrowedDib&) = delete;
+
+    CDib dib;
+};
+
+std::wstring FileName(const std::wstring& folder, const wchar_t* route, int frame, const wchar_t* ext)
+{
+    wchar_t name[64];
+    std::swprintf(name, 64, L"\\%ls%04d.%ls", route, frame, ext);
+    return folder + name;
+}
+
+void RemoveFiles(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+class CBenchmark {
+public:
+    CBenchmark(const std::wstring& folder, int frames, HWND window) : folder(folder), frames(frames), window(window) {}
+
+    void Run(int width, int height);
+
+private:
+    double RawFrame(const std::vector<uint8_t>& block, std::vector<uint8_t>& copy, int frame);
+    // With raw set, each frame also measures the raw limit first, so that both meet the disk
+    // in the same state.
+    void Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, std::vector<double>& copy,
+               std::vector<double>& save, std::vector<double>& tick, std::vector<double>* raw);
+    void PngParts(const std::vector<uint8_t>& block, std::vector<double>& creation, std::vector<double>& encoding,
+                  std::vector<double>& both);
+    std::vector<double> ConvertingCopy(const std::vector<uint8_t>& block);
+    bool Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext);
+    void Row(const char* route, const std::vector<double>& samples, double raw);
+
+    const std::wstring folder;
+    const int frames;
+    const HWND window;
+    CCaptureImage capture;
+};
+
+double CBenchmark::RawFrame(const std::vector<uint8_t>& block, std::vector<uint8_t>& copy, int frame)
+{
+    const std::wstring path = FileName(folder, L"raw", frame, L"bmp");
+    CStopwatch watch;
+    std::memcpy(copy.data(), block.data(), block.size());
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, copy.data(), static_cast<DWORD>(copy.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    const double ms = watch.Lap();
+    if (written != copy.size())
+        std::fprintf(stderr, "raw write failed\n");
+    return ms;
+}
+
+bool CBenchmark::Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext)
+{
+    g_settings.folderHistory.Push(folder);
+    g_settings.specHistory.Push(prefix);
+    g_settings.ext = ext;
+    g_settings.startNumber = 0;
+    capture.Reset();
+    return PlaceDibOnClipboard(window, block) && capture.Prepare(window);
+}
+
+void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, std::vector<double>& copy,
+                       std::vector<double>& save, std::vector<double>& tick, std::vector<double>* raw)
+{
+    std::vector<uint8_t> rawCopy(raw ? block.size() : 0);
+    if (!Prepare(block, L"tick", ext)) {
+        std::fprintf(stderr, "prepare failed\n");
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        if (raw)
+            raw->push_back(RawFrame(block, rawCopy, i));
+        // A new picture each frame, as after every PrtSc.
+        PlaceDibOnClipboard(window, block);
+        CStopwatch watch;
+        const bool copied = capture.CopyFromClipboard();
+        copy.push_back(watch.Lap());
+        const bool saved = capture.Save();
+        save.push_back(watch.Lap());
+        tick.push_back(copy.back() + save.back());
+        if (!copied || !saved)
+            std::fprintf(stderr, "tick failed: copy %d save %d\n", copied, saved);
+    }
+    RemoveFiles(folder);
+}
+
+void CBenchmark::PngParts(const std::vector<uint8_t>& block, std::vector<double>& creation,
+                          std::vector<double>& encoding, std::vector<double>& both)
+{
+    if (!Prepare(block, L"gdip", L"png") || !capture.CopyFromClipboard())
+        return;
+    CLSID clsid;
+    if (FAILED(GetEncoderClsid(L"image/png", clsid)))
+        return;
+    for (int i = 0; i < frames; ++i) {
+        const std::wstring path = FileName(folder, L"gdip", i, L"png");
+        CBorrowedDib borrowed(capture.fileImage);
+        CStopwatch watch;
+        boost::shared_ptr<Gdiplus::Bitmap> bitmap = CreateBitmapFromDib(borrowed.dib, false);
+        creation.push_back(watch.Lap());
+        const bool encoded = bitmap && bitmap->Save(path.c_str(), &clsid, nullptr) == Gdiplus::Ok;
+        encoding.push_back(watch.Lap());
+        both.push_back(creation.back() + encoding.back());
+        if (!encoded)
+            std::fprintf(stderr, "GDI+ save failed\n");
+    }
+    RemoveFiles(folder);
+}
+
+std::vector<double> CBenchmark::ConvertingCopy(const std::vector<uint8_t>& block)
+{
+    std::vector<double> samples;
+    if (!PlaceBitmapOnClipboard(window, block) || !(capture.Reset(), capture.Prepare(window)))
+        return samples;
+    for (int i = 0; i < frames; ++i) {
+        PlaceBitmapOnClipboard(window, block);
+        CStopwatch watch;
+        const bool copied = capture.CopyFromClipboard();
+        samples.push_back(watch.Lap());
+        if (!copied)
+            std::fprintf(stderr, "copy after CF_BITMAP failed\n");
+    }
+    return samples;
+}
+
+void CBenchmark::Row(const char* route, const std::vector<double>& samples, double raw)
+{
+    if (samples.empty()) {
+        std::printf("| %s | failed | | | |\n", route);
+        return;
+    }
+    const Summary s = Summarise(samples);
+    std::printf("| %s | %.2f | %.2f to %.2f | %.2f to %.2f | %.2f |\n", route, s.median, s.q1, s.q3, s.min, s.max,
+                s.median / raw);
+}
+
+void CBenchmark::Run(int width, int height)
+{
+    const std::vector<uint8_t> block = MakeScreenDib(width, height, static_cast<uint32_t>(width * 31 + height));
+    std::vector<double> raw, bmpCopy, bmpSave, bmpTick, pngCopy, pngSave, pngTick, creation, encoding, gdiplus;
+    Ticks(block, L"bmp", bmpCopy, bmpSave, bmpTick, &raw);
+    Ticks(block, L"png", pngCopy, pngSave, pngTick, nullptr);
+    PngParts(block, creation, encoding, gdiplus);
+    const std::vector<double> converting = ConvertingCopy(block);
+
+    if (raw.empty())
+        return;
+    const double rawMedian = Summarise(raw).median;
+    std::printf("\n### %d x %d, block %zu bytes, %d frames\n\n", width, height, block.size(), frames);
+    std::printf("| Route | median ms | middle half ms | range ms | to raw limit |\n|---|---|---|---|---|\n");
+    Row("raw limit: memcpy + CreateFileW/WriteFile/CloseHandle", raw, rawMedian);
+    Row("CopyFromClipboard (CF_DIB placed)", bmpCopy, rawMedian);
+    Row("Save, BMP", bmpSave, rawMedian);
+    Row("BMP tick: copy + save", bmpTick, rawMedian);
+    Row("Save, PNG", pngSave, rawMedian);
+    Row("  GDI+ bitmap creation (CreateBitmapFromDib)", creation, rawMedian);
+    Row("  GDI+ encoding (Image::Save)", encoding, rawMedian);
+    Row("  GDI+ creation + encoding", gdiplus, rawMedian);
+    Row("PNG tick: copy + save", pngTick, rawMedian);
+    Row("CopyFromClipboard after CF_BITMAP (system conversion)", converting, rawMedian);
+    if (!bmpTick.empty() && !pngTick.empty() && !gdiplus.empty())
+        std::printf("\nBMP tick / raw limit: %.2f; PNG tick / GDI+ creation + encoding: %.2f\n",
+                    Summarise(bmpTick).median / rawMedian, Summarise(pngTick).median / Summarise(gdiplus).median);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::wstring folder;
+    if (argc > 1) {
+        folder = argv[1];
+    } else {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"tessilo-frame-bench";
+    }
+    const int frames = argc > 2 ? std::max(1, _wtoi(argv[2])) : 30;
+    CreateDirectoryW(folder.c_str(), nullptr);
+
+    CGdiplusSession gdiplus;
+    CMessageWindow window;
+    if (!window.handle) {
+        std::fprintf(stderr, "no window for the clipboard\n");
+        return 1;
+    }
+    CBenchmark benchmark(folder, frames, window.handle);
+    const int sizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
+    for (const auto& size : sizes)
+        benchmark.Run(size[0], size[1]);
+    return 0;
+}

@@ -1,0 +1,115 @@
+// Runs one real capture of the screen with tessilo.exe and its PrtSc companion, driven through
+// window messages, and prints one table row: files written against expected, the longest gap
+// between consecutive files, and CPU seconds per frame of each program during the capture.
+// Usage: rate_driver.exe folder ext rate seconds
+#include "res/resource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Companion.h"
+#include "tests/support/RemoteDialog.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+double CpuSeconds(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
+// Last-write times of the files, in name order (the sequence order), in seconds.
+std::vector<double> FileTimes(const std::wstring& folder)
+{
+    std::vector<std::pair<std::wstring, double>> files;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                const ULONGLONG t = (static_cast<ULONGLONG>(entry.ftLastWriteTime.dwHighDateTime) << 32)
+                                    | entry.ftLastWriteTime.dwLowDateTime;
+                files.emplace_back(entry.cFileName, static_cast<double>(t) / 1e7);
+            }
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<double> times;
+    for (const auto& file : files)
+        times.push_back(file.second);
+    return times;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: rate_driver.exe folder ext rate seconds\n");
+        return 2;
+    }
+    const std::wstring folder = argv[1];
+    const std::wstring ext = argv[2];
+    const std::wstring rate = argv[3];
+    const double seconds = _wtof(argv[4]);
+
+    ChildProcess companion;
+    ChildProcess program;
+    if (!StartCompanion(companion) || !program.Start(L"tessilo.exe")) {
+        std::fprintf(stderr, "could not start the programs\n");
+        return 1;
+    }
+    HWND dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+    if (!dialog || !TypeIntoCombo(dialog, IDC_FOLDER, folder) || !TypeIntoCombo(dialog, IDC_FILENAME, L"rate")
+        || !SelectComboItem(dialog, IDC_SEQ_WIDTH, L"0000") || !SelectComboItem(dialog, IDC_EXTENSION, ext)
+        || !TypeIntoCombo(dialog, IDC_START_NUMBER, L"0") || !TypeIntoCombo(dialog, IDC_SAVE_RATE, rate)) {
+        std::fprintf(stderr, "could not fill the dialog\n");
+        return 1;
+    }
+    ClickButton(dialog, IDOK);
+    const DWORD waitStart = GetTickCount();
+    while (!IsIconic(dialog) && GetTickCount() - waitStart < 10000)
+        PumpFor(5);
+    if (!IsIconic(dialog)) {
+        std::fprintf(stderr, "the capture did not start\n");
+        return 1;
+    }
+
+    const double programBefore = CpuSeconds(program.Handle());
+    const double companionBefore = CpuSeconds(companion.Handle());
+    const DWORD started = GetTickCount();
+    PumpFor(static_cast<DWORD>(seconds * 1000));
+    const bool ranToTheEnd = IsIconic(dialog) != FALSE;
+    const double programCpu = CpuSeconds(program.Handle()) - programBefore;
+    const double companionCpu = CpuSeconds(companion.Handle()) - companionBefore;
+    const double elapsed = (GetTickCount() - started) / 1000.0;
+
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+    if (HWND box = WaitForMessageBox(program, 10000))
+        AnswerMessageBox(box, IDNO);
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    program.WaitForExit(10000);
+    companion.Kill();
+
+    const std::vector<double> times = FileTimes(folder);
+    double gap = 0;
+    for (size_t i = 1; i < times.size(); ++i)
+        gap = std::max(gap, times[i] - times[i - 1]);
+    // The first tick after the minimise only presses PrtSc.
+    const double expected = elapsed * _wtof(rate.c_str()) - 1;
+    const double frames = times.empty() ? 1 : static_cast<double>(times.size());
+    std::printf("| tessilo + companion | %ls | %ls/s | %zu / %.0f (%.0f%%) | %.0f ms | %.4f + %.4f = %.4f |%s\n",
+                ext.c_str(), rate.c_str(), times.size(), expected, 100.0 * times.size() / expected, gap * 1000,
+                programCpu / frames, companionCpu / frames, (programCpu + companionCpu) / frames,
+                ranToTheEnd ? "" : " ended early");
+    return 0;
+}

@@ -1,0 +1,65 @@
+#include "image/CaptureImage.h"
+
+#include "image/BmpFileHeader.h"
+#include "image/ClipboardGuards.h"
+
+#include <cstring>
+#include <new>
+
+void CCaptureImage::Reset()
+{
+    owner = nullptr;
+    ready = false;
+    savedCount = 0;
+    fileImage.clear();
+}
+
+bool CCaptureImage::Prepare(HWND ownerWindow)
+{
+    owner = ownerWindow;
+    ready = ReadClipboardDib(fileImage, true);
+    return ready;
+}
+
+bool CCaptureImage::CopyFromClipboard()
+{
+    return ReadClipboardDib(fileImage, false);
+}
+
+bool CCaptureImage::ReadClipboardDib(std::vector<uint8_t>& image, bool allocate)
+{
+    // Declared in this order so that the block is unlocked before the clipboard is closed.
+    CClipboardOpener clipboard(owner);
+    if (!clipboard.opened)
+        return false;
+    HANDLE data = GetClipboardData(CF_DIB);
+    if (!data)
+        return false;
+    const SIZE_T blockSize = GlobalSize(data);
+    if (blockSize == 0)
+        return false;
+    CGlobalLocker locker;
+    void* block = nullptr;
+    locker.Lock(data, block);
+    if (!block)
+        return false;
+
+    // The block comes from another program: its header is checked against its size first.
+    bmp::FileHeader header;
+    if (!bmp::MakeFileHeader(static_cast<const uint8_t*>(block), blockSize, header))
+        return false;
+    const size_t total = blockSize + bmp::kFileHeaderSize;
+
+    if (allocate) {
+        try {
+            image.resize(total);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        std::memcpy(image.data(), header, bmp::kFileHeaderSize);
+    } else if (image.size() < total || std::memcmp(image.data(), header, bmp::kFileHeaderSize) != 0) {
+        return false;
+    }
+    std::memcpy(image.data() + bmp::kFileHeaderSize, block, blockSize);
+    return true;
+}

@@ -1,0 +1,97 @@
+// Writing the captured picture under the next number: PNG through GDI+, anything else as the
+// BMP file image itself.
+#include "capture/OutputPath.h"
+#include "image/BmpFileHeader.h"
+#include "image/CaptureImage.h"
+#include "image/Dib.h"
+#include "image/ImageEncoder.h"
+#include "settings/CaptureSettings.h"
+
+#include <shlwapi.h>
+
+#include <exception>
+
+namespace {
+
+constexpr DWORD kStreamMode = STGM_CREATE | STGM_WRITE | STGM_SHARE_DENY_WRITE;
+
+// "png" in any letter case, and nothing else.
+bool IsPngExtension(const std::wstring& ext)
+{
+    static const wchar_t upper[] = L"PNG";
+    static const wchar_t lower[] = L"png";
+    if (ext.size() != 3)
+        return false;
+    for (size_t i = 0; i < 3; ++i) {
+        if (ext[i] != upper[i] && ext[i] != lower[i])
+            return false;
+    }
+    return true;
+}
+
+// Lends the inside of the file image to a CDib and always takes it back, so that the CDib never
+// frees memory it does not own.
+class CBorrowedDib {
+public:
+    CBorrowedDib(uint8_t* header, uint8_t* bits) { dib.Attach(header, bits); }
+    ~CBorrowedDib() { dib.Detach(nullptr, nullptr); }
+    CBorrowedDib(const CBorrowedDib&) = delete;
+    CBorrowedDib& operator=(const CBorrowedDib&) = delete;
+
+    CDib dib;
+};
+
+class CStreamOwner {
+public:
+    IStream* stream = nullptr;
+
+    CStreamOwner() = default;
+    ~CStreamOwner()
+    {
+        if (stream)
+            stream->Release();
+    }
+    CStreamOwner(const CStreamOwner&) = delete;
+    CStreamOwner& operator=(const CStreamOwner&) = delete;
+};
+
+bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
+{
+    if (!bmp::HoldsWholeBitmap(fileImage.data(), fileImage.size()))
+        return false;
+    const uint32_t offBits = dib::ReadU32(fileImage.data(), bmp::kOffBits);
+    CBorrowedDib borrowed(fileImage.data() + bmp::kFileHeaderSize, fileImage.data() + offBits);
+    CImageEncoder encoder(L"image/png");
+    return SUCCEEDED(encoder.Save(borrowed.dib, false, path));
+}
+
+bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
+{
+    // Checked before the file is opened, which would empty an existing file.
+    if (fileImage.empty() || fileImage.size() > MAXDWORD)
+        return false;
+    CStreamOwner file;
+    if (FAILED(SHCreateStreamOnFileW(path.c_str(), kStreamMode, &file.stream)) || !file.stream)
+        return false;
+    const auto length = static_cast<ULONG>(fileImage.size());
+    ULONG written = 0;
+    // A short write would leave a cut file behind a reported success.
+    return SUCCEEDED(file.stream->Write(fileImage.data(), length, &written)) && written == length;
+}
+
+}  // namespace
+
+bool CCaptureImage::Save()
+{
+    try {
+        const std::wstring path = BuildOutputPath(g_settings, static_cast<int64_t>(g_settings.startNumber) + savedCount);
+        const bool saved = IsPngExtension(g_settings.ext) ? SaveAsPng(fileImage, path) : SaveAsBmp(fileImage, path);
+        if (!saved)
+            return false;
+    } catch (const std::exception&) {
+        // Out of memory for the path, the encoder list or the bitmap's owner record.
+        return false;
+    }
+    ++savedCount;
+    return true;
+}

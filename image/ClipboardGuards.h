@@ -1,0 +1,45 @@
+// Scoped owners for the open clipboard and a locked global memory block.
+#pragma once
+
+#include <windows.h>
+
+class CClipboardOpener {
+public:
+    bool opened;
+
+    explicit CClipboardOpener(HWND owner) : opened(OpenClipboard(owner) != FALSE) {}
+    virtual ~CClipboardOpener()
+    {
+        if (opened)
+            CloseClipboard();
+    }
+    CClipboardOpener(const CClipboardOpener&) = delete;
+    CClipboardOpener& operator=(const CClipboardOpener&) = delete;
+};
+
+class CGlobalLocker {
+public:
+    HGLOBAL handle = nullptr;
+
+    CGlobalLocker() = default;
+    virtual ~CGlobalLocker() { Unlock(); }
+    CGlobalLocker(const CGlobalLocker&) = delete;
+    CGlobalLocker& operator=(const CGlobalLocker&) = delete;
+
+    // Unlocks what was held, then locks memory; pointer is null when the lock failed.
+    void Lock(HGLOBAL memory, void*& pointer)
+    {
+        Unlock();
+        pointer = GlobalLock(memory);
+        if (pointer)
+            handle = memory;
+    }
+
+    void Unlock()
+    {
+        if (handle) {
+            GlobalUnlock(handle);
+            handle = nullptr;
+        }
+    }
+};

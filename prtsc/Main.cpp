@@ -1,0 +1,154 @@
+// tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
+// clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "prtsc/KeyboardWatch.h"
+#include "prtsc/ScreenToClipboard.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+const wchar_t kWindowClass[] = L"TessiloPrtScCompanion";
+const wchar_t kMutexName[] = L"Local\\TessiloPrtScCompanion";
+// Posted to the main thread by the keyboard watch.
+constexpr UINT kGrabMessage = WM_APP + 1;
+
+const char kHelp[] =
+    "tessilo-prtsc: gives Wine the PrtSc key of Windows.\n"
+    "\n"
+    "Windows puts a picture of the whole screen on the clipboard when PrtSc is pressed;\n"
+    "Wine does not. Tessilo records the screen by pressing PrtSc and reading that picture,\n"
+    "so under Wine this program must run while Tessilo captures. It watches the keyboard\n"
+    "and, on each PrtSc, puts the screen (all monitors) on the clipboard as a bitmap.\n"
+    "Only one copy runs at a time. Ctrl+C, or closing its hidden window, ends it.\n"
+    "\n"
+    "Usage: tessilo-prtsc [--help]\n";
+
+// The console handler runs on a thread of its own and has only this to reach the loop.
+std::atomic<HWND> g_window{nullptr};
+
+bool RunningUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+class CHandle {
+public:
+    explicit CHandle(HANDLE handle) : handle(handle) {}
+    ~CHandle() { if (handle) CloseHandle(handle); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return handle; }
+
+private:
+    HANDLE handle;
+};
+
+class CHiddenWindow {
+public:
+    CHiddenWindow()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        if (RegisterClassW(&windowClass))
+            window = CreateWindowW(kWindowClass, L"tessilo-prtsc", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                   windowClass.hInstance, nullptr);
+        g_window = window;
+    }
+    ~CHiddenWindow()
+    {
+        g_window = nullptr;
+        if (window && IsWindow(window))
+            DestroyWindow(window);
+        UnregisterClassW(kWindowClass, GetModuleHandleW(nullptr));
+    }
+    CHiddenWindow(const CHiddenWindow&) = delete;
+    CHiddenWindow& operator=(const CHiddenWindow&) = delete;
+    HWND Get() const { return window; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        // WM_CLOSE gets the default: the window is destroyed, which ends the loop.
+        if (message == WM_DESTROY)
+            PostQuitMessage(0);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window = nullptr;
+};
+
+BOOL WINAPI OnConsoleControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    HWND window = g_window;
+    return window && PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+int RunLoop(CKeyboardWatch& watch, HWND window)
+{
+    MSG msg;
+    int result;
+    while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kGrabMessage) {
+            watch.Acknowledge();
+            if (!CopyScreenToClipboard(window))
+                std::fputs("tessilo-prtsc: could not put the screen on the clipboard\n", stderr);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return result < 0 ? 1 : static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool help = std::wcscmp(argv[i], L"--help") == 0 || std::wcscmp(argv[i], L"-h") == 0
+            || std::wcscmp(argv[i], L"/?") == 0;
+        std::fputs(kHelp, help ? stdout : stderr);
+        return help ? 0 : 1;
+    }
+
+    if (!RunningUnderWine()) {
+        std::fputs("tessilo-prtsc: Windows itself puts the screen on the clipboard when PrtSc is pressed;\n"
+                   "this companion is needed only under Wine. Nothing to do.\n",
+                   stdout);
+        return 0;
+    }
+
+    CHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+    if (!mutex.Get() || GetLastError() == ERROR_ALREADY_EXISTS) {
+        std::fputs("tessilo-prtsc: already running\n", stderr);
+        return 1;
+    }
+
+    CKeyboardWatch watch;
+    if (!watch.Start(GetCurrentThreadId(), kGrabMessage)) {
+        std::fputs("tessilo-prtsc: could not watch the keyboard\n", stderr);
+        return 1;
+    }
+    // Made only once the hook is in place: whoever finds the window can press PrtSc.
+    CHiddenWindow window;
+    if (!window.Get()) {
+        std::fputs("tessilo-prtsc: could not create its window\n", stderr);
+        return 1;
+    }
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    std::fputs("tessilo-prtsc: watching for PrtSc; Ctrl+C ends it\n", stdout);
+    std::fflush(stdout);
+
+    const int result = RunLoop(watch, window.Get());
+    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    return result;
+}

@@ -1,0 +1,450 @@
+// The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
+// checked on disk and against the screen.
+#include "res/resource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Companion.h"
+#include "tests/support/RemoteDialog.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint32_t Little32(const std::string& bytes, size_t at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+uint32_t Big32(const std::string& bytes, size_t at)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+}
+
+std::wstring ShotName(int number, const std::wstring& ext)
+{
+    wchar_t name[64];
+    _snwprintf(name, 64, L"shot%04d.%ls", number, ext.c_str());
+    return name;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::wstring> Sequence(int first, size_t count, const std::wstring& ext)
+{
+    std::vector<std::wstring> names;
+    for (size_t i = 0; i < count; ++i)
+        names.push_back(ShotName(first + static_cast<int>(i), ext));
+    return names;
+}
+
+// The screen as a bottom-up 32-bit picture, the layout of the clipboard's screen DIB.
+std::string GrabScreenPixels()
+{
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    std::string pixels(static_cast<size_t>(width) * height * 4, '\0');
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, GetSystemMetrics(SM_XVIRTUALSCREEN),
+           GetSystemMetrics(SM_YVIRTUALSCREEN), SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    if (GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0], &info, DIB_RGB_COLORS) != height)
+        pixels.clear();
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Colour bytes only: the fourth byte of a screen pixel carries nothing.
+bool SamePicture(const std::string& left, const std::string& right)
+{
+    if (left.size() != right.size())
+        return false;
+    for (size_t i = 0; i < left.size(); i += 4) {
+        if (left.compare(i, 3, right, i, 3) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Checks a written BMP and gives its pixels.
+std::string CheckScreenBmp(const std::string& file)
+{
+    EXPECT_GE(file.size(), 66u);
+    if (file.size() < 66)
+        return {};
+    EXPECT_EQ(0, file.compare(0, 2, "BM"));
+    EXPECT_EQ(file.size(), Little32(file, 2)) << "bfSize";
+    EXPECT_EQ(66u, Little32(file, 10)) << "bfOffBits";
+    EXPECT_EQ(40u, Little32(file, 14));
+    EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)), Little32(file, 18));
+    EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CYVIRTUALSCREEN)), Little32(file, 22));
+    return file.substr(66);
+}
+
+// Signature, IHDR with the screen's size first, whole chunks up to an IEND that ends the file.
+void CheckScreenPng(const std::string& file)
+{
+    ASSERT_GE(file.size(), 8u + 25u + 12u);
+    ASSERT_EQ(0, file.compare(0, 8, "\x89PNG\r\n\x1a\n", 8));
+    ASSERT_EQ(0, file.compare(12, 4, "IHDR"));
+    EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)), Big32(file, 16));
+    EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CYVIRTUALSCREEN)), Big32(file, 20));
+    size_t at = 8;
+    std::string type;
+    while (at + 12 <= file.size() && type != "IEND") {
+        type = file.substr(at + 4, 4);
+        at += 12 + Big32(file, at);
+    }
+    EXPECT_EQ("IEND", type);
+    EXPECT_EQ(file.size(), at);
+}
+
+// For failure messages: what a message box says.
+std::string Describe(HWND box)
+{
+    if (!box)
+        return "no message box";
+    const ShownMessage shown = ReadMessageBox(box);
+    std::string text;
+    for (wchar_t c : shown.caption + L": " + shown.text)
+        text += c < 128 ? static_cast<char>(c) : '?';
+    return text;
+}
+
+class CaptureEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A first start every time, and no picture left over from another test.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
+        ASSERT_TRUE(EmptyTheClipboard());
+    }
+
+    void TearDown() override
+    {
+        program.Kill();
+        companion.Kill();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
+    }
+
+    void StartWithCompanion()
+    {
+        ASSERT_NE(nullptr, StartCompanion(companion));
+        StartProgram();
+    }
+
+    void StartProgram()
+    {
+        ASSERT_TRUE(program.Start(L"tessilo.exe"));
+        dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+        ASSERT_NE(nullptr, dialog);
+    }
+
+    void FillInputs(const std::wstring& folder, const std::wstring& ext, int start, const std::wstring& rate)
+    {
+        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_FOLDER, folder));
+        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_FILENAME, L"shot"));
+        ASSERT_TRUE(SelectComboItem(dialog, IDC_SEQ_WIDTH, L"0000"));
+        ASSERT_TRUE(SelectComboItem(dialog, IDC_EXTENSION, ext));
+        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_START_NUMBER, std::to_wstring(start)));
+        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_SAVE_RATE, rate));
+    }
+
+    void PressStart()
+    {
+        startedAt = GetTickCount();
+        ClickButton(dialog, IDOK);
+    }
+
+    // Until the dialog has minimised itself; false when a message box comes first or time runs out.
+    bool WaitUntilMinimised(DWORD timeoutMs)
+    {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+            if (IsIconic(dialog))
+                return true;
+            if (WaitForMessageBox(program, 0))
+                return false;
+            PumpFor(10);
+        }
+        return false;
+    }
+
+    bool WaitForFiles(const std::wstring& folder, size_t count, DWORD timeoutMs)
+    {
+        const DWORD start = GetTickCount();
+        while (FilesIn(folder).size() < count && GetTickCount() - start < timeoutMs)
+            PumpFor(20);
+        return FilesIn(folder).size() >= count;
+    }
+
+    bool ShownNormal() const { return IsWindowVisible(dialog) && !IsIconic(dialog); }
+
+    // Ends a capture as the taskbar does and answers the question; the texts of that box.
+    ShownMessage RestoreFromTaskbar(int answer)
+    {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+        HWND box = WaitForMessageBox(program, 10000);
+        if (!box)
+            return {};
+        boxAt = GetTickCount();
+        shownNormalAtBox = ShownNormal();
+        return AnswerMessageBox(box, answer);
+    }
+
+    void Close()
+    {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(2u, program.WaitForExit(10000));
+    }
+
+    // A full capture of about 1.5 s ended from the taskbar: the files, checked for their numbers.
+    void CaptureAndRestore(const std::wstring& ext, int start, std::vector<std::wstring>& names,
+                           std::string& screenWhileMinimised)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+        ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), ext, start, L"10"));
+        PressStart();
+        ASSERT_TRUE(WaitUntilMinimised(5000));
+        // The preparation picture still shows the dialog and the first capturing tick only
+        // presses PrtSc: nothing is on disk when the window has just gone.
+        EXPECT_TRUE(FilesIn(output.Path()).empty());
+        screenWhileMinimised = GrabScreenPixels();
+        PumpFor(1500);
+        ASSERT_TRUE(IsIconic(dialog)) << "ended early after " << FilesIn(output.Path()).size()
+                                      << " files: " << Describe(WaitForMessageBox(program, 0));
+
+        const ShownMessage question = RestoreFromTaskbar(IDNO);
+        EXPECT_EQ(L"Confirmation", question.caption);
+        EXPECT_EQ(L"Capture is ended. Open the output folder?", question.text);
+        EXPECT_TRUE(shownNormalAtBox);
+
+        names = FilesIn(output.Path());
+        ASSERT_GE(names.size(), 3u);
+        EXPECT_EQ(Sequence(start, names.size(), ext), names);
+        // One file per 100 ms at most, counting from the Start command, whose first tick only prepares.
+        EXPECT_LE(names.size(), (boxAt - startedAt) / 100);
+
+        EXPECT_EQ(3, ComboCount(dialog, IDC_START_NUMBER));
+        EXPECT_EQ(std::to_wstring(start + static_cast<int>(names.size())), ComboItem(dialog, IDC_START_NUMBER, 2));
+
+        PumpFor(300);
+        EXPECT_EQ(names, FilesIn(output.Path())) << "a tick ran after the capture ended";
+        Close();
+    }
+
+    ChildProcess companion;
+    ChildProcess program;
+    HWND dialog = nullptr;
+    TestFolder output;
+    DWORD startedAt = 0;
+    DWORD boxAt = 0;
+    bool shownNormalAtBox = false;
+};
+
+TEST_F(CaptureEndToEnd, BmpCaptureWritesTheScreenAsNumberedFilesUntilTheRestore)
+{
+    std::vector<std::wstring> names;
+    std::string screen;
+    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"bmp", 7, names, screen));
+
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(name);
+        const std::string pixels = CheckScreenBmp(output.Read(name));
+        // Every picture was taken with the dialog out of the way, the one of Start included.
+        EXPECT_TRUE(SamePicture(screen, pixels));
+    }
+}
+
+TEST_F(CaptureEndToEnd, PngCaptureWritesValidPicturesOfTheScreensSize)
+{
+    std::vector<std::wstring> names;
+    std::string screen;
+    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"png", 0, names, screen));
+
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(name);
+        CheckScreenPng(output.Read(name));
+    }
+}
+
+TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
+{
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    PressStart();
+
+    bool minimised = false;
+    HWND box = nullptr;
+    while (!box && GetTickCount() - startedAt < 10000) {
+        minimised = minimised || IsIconic(dialog);
+        box = WaitForMessageBox(program, 0);
+        PumpFor(10);
+    }
+    ASSERT_NE(nullptr, box);
+    const DWORD elapsed = GetTickCount() - startedAt;
+    EXPECT_GE(elapsed, 900u);
+    EXPECT_LE(elapsed, 4000u);
+    EXPECT_FALSE(minimised);
+    EXPECT_TRUE(ShownNormal());
+
+    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(L"Error", message.caption);
+    EXPECT_EQ(L"failed to preparing capture", message.text);
+    EXPECT_TRUE(FilesIn(output.Path()).empty());
+    Close();
+}
+
+TEST_F(CaptureEndToEnd, AnOutputFolderRemovedDuringTheCaptureEndsItWithTheFilesWrittenKept)
+{
+    const std::wstring folder = output.File(L"out");
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(folder, L"bmp", 3, L"10"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000));
+    ASSERT_TRUE(WaitForFiles(folder, 2, 5000));
+
+    // Moved away rather than deleted, so that what was written can still be looked at.
+    bool moved = false;
+    for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
+        moved = MoveFileW(folder.c_str(), output.File(L"kept").c_str()) != FALSE;
+        if (!moved)
+            PumpFor(10);
+    }
+    ASSERT_TRUE(moved);
+
+    HWND box = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(ShownNormal());
+    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(L"Error", message.caption);
+    EXPECT_EQ(L"failed to save image", message.text);
+
+    const std::vector<std::wstring> names = FilesIn(output.File(L"kept"));
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(Sequence(3, names.size(), L"bmp"), names);
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(name);
+        CheckScreenBmp(output.Read(L"kept\\" + name));
+    }
+    EXPECT_TRUE(FilesIn(folder).empty());
+    Close();
+}
+
+TEST_F(CaptureEndToEnd, ElevenFilesToOverwriteAreNamedTenAndMoreAndOnlyYesDeletesThem)
+{
+    const std::vector<std::wstring> old = Sequence(0, 11, L"bmp");
+    for (const std::wstring& name : old)
+        ASSERT_TRUE(output.Write(name, "old"));
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+
+    PressStart();
+    HWND box = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, box);
+    const ShownMessage question = AnswerMessageBox(box, IDNO);
+    EXPECT_EQ(L"Confirmation", question.caption);
+    const std::wstring head = L"11 files below will be overwritten. Do you start capture after erasing these files?\n\n";
+    EXPECT_EQ(0u, question.text.find(head)) << question.text;
+    size_t listed = 0;
+    for (const std::wstring& name : old)
+        listed += question.text.find(name + L"\n") != std::wstring::npos ? 1 : 0;
+    EXPECT_EQ(10u, listed);
+    const std::wstring more = L"\n...\n";
+    EXPECT_EQ(question.text.size() - more.size(), question.text.rfind(more)) << question.text;
+
+    // No: nothing deleted and no capture, which would have minimised the window by now.
+    PumpFor(700);
+    EXPECT_TRUE(ShownNormal());
+    EXPECT_EQ(old, FilesIn(output.Path()));
+    for (const std::wstring& name : old)
+        EXPECT_EQ("old", output.Read(name));
+
+    PressStart();
+    box = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, box);
+    AnswerMessageBox(box, IDYES);
+    ASSERT_TRUE(WaitUntilMinimised(5000));
+    PumpFor(400);
+    Close();
+    for (const std::wstring& name : FilesIn(output.Path())) {
+        SCOPED_TRACE(name);
+        EXPECT_NE("old", output.Read(name));
+    }
+}
+
+TEST_F(CaptureEndToEnd, AnOutputFolderThatCannotBeCreatedIsReported)
+{
+    ASSERT_TRUE(output.Write(L"blocker", "a file where a folder should be"));
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.File(L"blocker\\shots"), L"bmp", 0, L"10"));
+    PressStart();
+
+    HWND box = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, box);
+    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(L"Error", message.caption);
+    EXPECT_EQ(L"failed to create the output folder", message.text);
+    EXPECT_TRUE(ShownNormal());
+    Close();
+}
+
+TEST_F(CaptureEndToEnd, ClosingDuringACaptureExitsWith2AndAsksNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"20"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 2, 5000));
+
+    const size_t before = FilesIn(output.Path()).size();
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exitCode = STILL_ACTIVE;
+    bool asked = false;
+    for (int i = 0; i < 500 && exitCode == STILL_ACTIVE; ++i) {
+        asked = asked || WaitForMessageBox(program, 0) != nullptr;
+        exitCode = program.WaitForExit(20);
+    }
+    EXPECT_EQ(2u, exitCode);
+    EXPECT_FALSE(asked);
+
+    // At most the tick that was already running when the close came.
+    const std::vector<std::wstring> names = FilesIn(output.Path());
+    EXPECT_LE(names.size(), before + 1);
+    EXPECT_EQ(Sequence(0, names.size(), L"bmp"), names);
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(name);
+        CheckScreenBmp(output.Read(name));
+    }
+}
+
+}  // namespace

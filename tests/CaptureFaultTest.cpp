@@ -1,0 +1,374 @@
+// Faults from outside during a real capture on this thread: the clipboard busy or changed, the
+// output folder gone, the disk full. Each ends the capture with its message and leaves the files
+// written before whole.
+#include "app/ResourceString.h"
+#include "res/resource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MainDlgFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A packed 32-bit BI_BITFIELDS DIB as the clipboard gives a screen picture. Noise does not
+// compress, so that a PNG takes about as much room as a BMP.
+std::string MakeScreenDib(int width, int height, bool noise)
+{
+    const size_t pixels = static_cast<size_t>(width) * height * 4;
+    std::string block(40 + 12 + pixels, '\0');
+    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_BITFIELDS,
+                               static_cast<DWORD>(pixels), 0, 0, 0, 0};
+    std::memcpy(&block[0], &header, 40);
+    const uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
+    std::memcpy(&block[40], masks, 12);
+    uint32_t state = 0x2545F491;
+    for (size_t i = 0; i < pixels; ++i) {
+        state = state * 1664525 + 1013904223;
+        block[52 + i] = static_cast<char>(noise ? state >> 24 : (i / 4) % 251);
+    }
+    return block;
+}
+
+// The BMP file a capture of this block writes: the file header, then the block unchanged.
+std::string BmpFileOf(const std::string& block)
+{
+    std::string file(14, '\0');
+    const uint32_t size = static_cast<uint32_t>(block.size() + 14);
+    const uint32_t offBits = 14 + 40 + 12;
+    file[0] = 'B';
+    file[1] = 'M';
+    std::memcpy(&file[2], &size, 4);
+    std::memcpy(&file[10], &offBits, 4);
+    return file + block;
+}
+
+uint32_t Big32(const std::string& bytes, size_t at)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+}
+
+// Signature, then whole chunks up to an IEND that ends the file.
+bool IsWholePng(const std::string& file)
+{
+    if (file.size() < 8 || file.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) != 0)
+        return false;
+    size_t at = 8;
+    std::string type;
+    while (at + 12 <= file.size() && type != "IEND") {
+        type = file.substr(at + 4, 4);
+        at += 12 + static_cast<size_t>(Big32(file, at));
+    }
+    return type == "IEND" && at == file.size();
+}
+
+std::string ReadWhole(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    LARGE_INTEGER size;
+    std::string bytes;
+    DWORD read = 0;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        if (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
+            read = 0;
+        bytes.resize(read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::wstring ShotName(int number, const wchar_t* ext)
+{
+    wchar_t name[32];
+    _snwprintf(name, 32, L"shot%04d.%ls", number, ext);
+    return name;
+}
+
+std::wstring Resource(UINT id)
+{
+    std::wstring text;
+    LoadResourceString(id, text);
+    return text;
+}
+
+// Answers OK to the boxes owned by one window. The main dialog itself also has an OK button, and
+// it is activated when a failed tick shows it again; a box answerer must not press its Start.
+class COwnedBoxAnswerer {
+public:
+    explicit COwnedBoxAnswerer(HWND owner) : owner(owner)
+    {
+        current = this;
+        hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~COwnedBoxAnswerer()
+    {
+        if (hook)
+            UnhookWindowsHookEx(hook);
+        current = nullptr;
+    }
+    COwnedBoxAnswerer(const COwnedBoxAnswerer&) = delete;
+    COwnedBoxAnswerer& operator=(const COwnedBoxAnswerer&) = delete;
+
+    std::vector<ShownMessage> shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && current && window != current->owner
+            && GetWindow(window, GW_OWNER) == current->owner && GetDlgItem(window, IDOK)) {
+            current->shown.push_back(ReadMessageBox(window));
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static COwnedBoxAnswerer* current;
+    HHOOK hook = nullptr;
+    const HWND owner;
+};
+
+COwnedBoxAnswerer* COwnedBoxAnswerer::current = nullptr;
+
+class CaptureFault : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        answerer = std::make_unique<COwnedBoxAnswerer>(dialog->m_hWnd);
+        clipboardOwner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, clipboardOwner);
+    }
+
+    void TearDown() override
+    {
+        holder.Kill();
+        if (OpenClipboard(clipboardOwner)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        DestroyWindow(clipboardOwner);
+        answerer.reset();
+        MainDlgFixture::TearDown();
+    }
+
+    void PlaceDib(const std::string& block) const
+    {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
+        ASSERT_NE(nullptr, memory);
+        std::memcpy(GlobalLock(memory), block.data(), block.size());
+        GlobalUnlock(memory);
+        ASSERT_TRUE(OpenClipboard(clipboardOwner));
+        EmptyClipboard();
+        EXPECT_NE(nullptr, SetClipboardData(CF_DIB, memory));
+        CloseClipboard();
+    }
+
+    // Starts a capture at 10 per second into folder, from the picture now on the clipboard.
+    void Start(const std::wstring& folder, int ext)
+    {
+        SetEditText(IDC_FOLDER, folder);
+        SetEditText(IDC_FILENAME, L"shot");
+        SelectItem(IDC_SEQ_WIDTH, 3);
+        SelectItem(IDC_EXTENSION, ext);
+        SetEditText(IDC_START_NUMBER, L"0");
+        SetEditText(IDC_SAVE_RATE, L"10");
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ASSERT_EQ(1u, dialog->timerId) << "the capture did not start";
+    }
+
+    // Runs the capture until `count` files are written or a message box has been answered.
+    void RunUntilFiles(const std::wstring& folder, size_t count, DWORD timeoutMs = 10000)
+    {
+        const DWORD start = GetTickCount();
+        while (FilesIn(folder).size() < count && answerer->shown.empty() && GetTickCount() - start < timeoutMs)
+            PumpFor(10);
+        ASSERT_GE(FilesIn(folder).size(), count) << "capture ended early";
+    }
+
+    // Runs the capture until it ends with a message; its text.
+    std::wstring RunUntilMessage(DWORD timeoutMs = 10000)
+    {
+        const DWORD start = GetTickCount();
+        while (answerer->shown.empty() && GetTickCount() - start < timeoutMs)
+            PumpFor(10);
+        if (answerer->shown.empty())
+            return L"<no message>";
+        EXPECT_EQ(1u, answerer->shown.size());
+        EXPECT_TRUE(IsWindowVisible(dialog->m_hWnd) && !IsIconic(dialog->m_hWnd)) << "the dialog was not shown again";
+        EXPECT_EQ(0u, dialog->timerId) << "the timer still runs";
+        return answerer->shown[0].text;
+    }
+
+    // Every file left is a whole frame of the sequence from 0, numbered without a gap.
+    void ExpectWholeFrames(const std::wstring& folder, const wchar_t* ext, const std::string& block,
+                           size_t atLeast)
+    {
+        const std::vector<std::wstring> names = FilesIn(folder);
+        EXPECT_GE(names.size(), atLeast);
+        EXPECT_EQ(static_cast<int32_t>(names.size()), dialog->capture.savedCount);
+        const std::string bmp = BmpFileOf(block);
+        for (size_t i = 0; i < names.size(); ++i) {
+            SCOPED_TRACE(names[i]);
+            EXPECT_EQ(ShotName(static_cast<int>(i), ext), names[i]);
+            const std::string file = ReadWhole(folder + L"\\" + names[i]);
+            if (ext[0] == L'p')
+                EXPECT_TRUE(IsWholePng(file)) << file.size() << " bytes";
+            else
+                EXPECT_TRUE(file == bmp) << file.size() << " bytes, " << bmp.size() << " expected";
+        }
+    }
+
+    std::unique_ptr<COwnedBoxAnswerer> answerer;
+    HWND clipboardOwner = nullptr;
+    ChildProcess holder;
+    TestFolder output;
+};
+
+TEST_F(CaptureFault, TheClipboardHeldOpenByAnotherProgramEndsTheCaptureWith131)
+{
+    const std::string block = MakeScreenDib(64, 48, false);
+    PlaceDib(block);
+    Start(output.Path(), 3);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+
+    // Ten intervals: no retry within one tick can outlast it.
+    ASSERT_TRUE(holder.Start(L"clipboard_holder.exe", L"1000"));
+    EXPECT_EQ(Resource(IDS_ERR_COPY_CLIPBOARD), RunUntilMessage());
+    ExpectWholeFrames(output.Path(), L"bmp", block, 2);
+}
+
+TEST_F(CaptureFault, APictureOfAnotherSizeEndsTheCaptureWith131AndIsNotSaved)
+{
+    const std::string block = MakeScreenDib(64, 48, false);
+    PlaceDib(block);
+    Start(output.Path(), 3);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+
+    // Another byte size: a picture of the same pixel count would pass for the prepared one.
+    PlaceDib(MakeScreenDib(80, 48, false));
+    EXPECT_EQ(Resource(IDS_ERR_COPY_CLIPBOARD), RunUntilMessage());
+    ExpectWholeFrames(output.Path(), L"bmp", block, 2);
+}
+
+TEST_F(CaptureFault, AFileInPlaceOfTheOutputFolderEndsTheCaptureWith132)
+{
+    // As root, a read-only folder does not stop a write; a file where the folder was does.
+    const std::wstring folder = output.File(L"out");
+    const std::string block = MakeScreenDib(64, 48, false);
+    PlaceDib(block);
+    Start(folder, 3);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
+
+    const std::wstring kept = output.File(L"kept");
+    ASSERT_TRUE(MoveFileW(folder.c_str(), kept.c_str()));
+    ASSERT_TRUE(output.Write(L"out", "not a folder"));
+    EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
+    ExpectWholeFrames(kept, L"bmp", block, 2);
+    EXPECT_EQ("not a folder", output.Read(L"out"));
+}
+
+// A small file system mounted by the test command (TESSILO_SMALL_DISK, a Windows path), filled
+// here until only `frames` and a half pictures fit.
+class FullDisk : public CaptureFault {
+protected:
+    void SetUp() override
+    {
+        CaptureFault::SetUp();
+        const char* disk = std::getenv("TESSILO_SMALL_DISK");
+        if (!disk || !*disk)
+            GTEST_SKIP() << "TESSILO_SMALL_DISK names no small file system";
+        root.assign(disk, disk + std::strlen(disk));
+        folder = root + L"\\capture";
+        RemoveTree(folder);
+        DeleteFileW(Filler().c_str());
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+
+    void TearDown() override
+    {
+        if (!root.empty()) {
+            RemoveTree(folder);
+            DeleteFileW(Filler().c_str());
+        }
+        CaptureFault::TearDown();
+    }
+
+    std::wstring Filler() const { return root + L"\\filler"; }
+
+    void LeaveRoomFor(uint64_t bytes)
+    {
+        ULARGE_INTEGER available;
+        ASSERT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr));
+        ASSERT_GT(available.QuadPart, bytes) << "the small file system is too small";
+        HANDLE file = CreateFileW(Filler().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        const std::string chunk(1 << 16, 'f');
+        uint64_t left = available.QuadPart - bytes;
+        while (left > 0) {
+            const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, chunk.size()));
+            DWORD written = 0;
+            if (!WriteFile(file, chunk.data(), part, &written, nullptr) || written == 0)
+                break;
+            left -= written;
+        }
+        CloseHandle(file);
+        ASSERT_EQ(0u, left);
+    }
+
+    void FillsUpAndEndsWith132(int ext, const wchar_t* name)
+    {
+        const std::string block = MakeScreenDib(320, 240, true);
+        ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(block.size() * 5 / 2));
+        PlaceDib(block);
+        Start(folder, ext);
+        EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
+        // No cut file is left under the failed number: every name of the sequence is a frame.
+        ExpectWholeFrames(folder, name, block, 2);
+    }
+
+    std::wstring root;
+    std::wstring folder;
+};
+
+TEST_F(FullDisk, ABmpCaptureEndsWith132AndLeavesOnlyWholeFrames)
+{
+    FillsUpAndEndsWith132(3, L"bmp");
+}
+
+TEST_F(FullDisk, APngCaptureEndsWith132AndLeavesOnlyWholeFrames)
+{
+    FillsUpAndEndsWith132(0, L"png");
+}
+
+}  // namespace

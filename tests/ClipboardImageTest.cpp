@@ -1,0 +1,181 @@
+#include "image/CaptureImage.h"
+#include "image/Dib.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace dib;
+
+// A packed DIB of width x height pixels with a zeroed colour table or mask block, its pixel
+// bytes counting up, and slack extra bytes at the end.
+std::vector<uint8_t> MakeDib(uint32_t headerSize, int32_t width, int32_t height, uint16_t bitCount,
+                             uint32_t compression, size_t slack = 0)
+{
+    const uint32_t colours = GetColorCount(bitCount, 0, compression);
+    const size_t bitsSize = static_cast<size_t>(GetStride(width, bitCount)) * height;
+    std::vector<uint8_t> block(headerSize + colours * 4 + bitsSize + slack, 0);
+    WriteU32(block.data(), kSize, headerSize);
+    WriteI32(block.data(), kWidth, width);
+    WriteI32(block.data(), kHeight, height);
+    WriteU16(block.data(), kPlanes, 1);
+    WriteU16(block.data(), kBitCount, bitCount);
+    WriteU32(block.data(), kCompression, compression);
+    WriteU32(block.data(), kSizeImage, static_cast<uint32_t>(bitsSize));
+    for (size_t i = 0; i < bitsSize + slack; ++i)
+        block[headerSize + colours * 4 + i] = static_cast<uint8_t>(i * 7 + 1);
+    return block;
+}
+
+class ClipboardImage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, window);
+    }
+
+    void TearDown() override
+    {
+        if (OpenClipboard(window)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        DestroyWindow(window);
+    }
+
+    // Puts the bytes on the clipboard as CF_DIB; returns the size the block reports.
+    SIZE_T PlaceDib(const std::vector<uint8_t>& bytes) const
+    {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        EXPECT_NE(nullptr, memory);
+        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+        const SIZE_T size = GlobalSize(memory);
+        EXPECT_TRUE(OpenClipboard(window));
+        EmptyClipboard();
+        EXPECT_NE(nullptr, SetClipboardData(CF_DIB, memory));
+        CloseClipboard();
+        return size;
+    }
+
+    void PlaceText(const std::wstring& text) const
+    {
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        EXPECT_TRUE(OpenClipboard(window));
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+
+    // The clipboard was closed again and the block left unlocked.
+    void ExpectClipboardReleased() const
+    {
+        ASSERT_TRUE(OpenClipboard(window)) << "clipboard left open";
+        if (HANDLE data = GetClipboardData(CF_DIB)) {
+            EXPECT_EQ(0u, GlobalFlags(data) & GMEM_LOCKCOUNT) << "block left locked";
+        }
+        CloseClipboard();
+    }
+
+    HWND window = nullptr;
+    CCaptureImage image;
+};
+
+uint32_t OffBits(const std::vector<uint8_t>& file)
+{
+    return ReadU32(file.data(), 10);
+}
+
+TEST_F(ClipboardImage, TextOnlyIsNoPicture)
+{
+    PlaceText(L"hello");
+    image.fileImage = {1, 2, 3};
+    EXPECT_FALSE(image.Prepare(window));
+    EXPECT_FALSE(image.ready);
+    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.fileImage);
+    ExpectClipboardReleased();
+}
+
+TEST_F(ClipboardImage, PreparesAFileImageOfTheScreenBitmap)
+{
+    // Slack at the end of the block is part of the image.
+    const std::vector<uint8_t> dib = MakeDib(40, 5, 3, 32, kBitFields, 37);
+    const SIZE_T blockSize = PlaceDib(dib);
+    ASSERT_TRUE(image.Prepare(window));
+    EXPECT_TRUE(image.ready);
+    EXPECT_EQ(window, image.owner);
+    ASSERT_EQ(blockSize + 14, image.fileImage.size());
+    EXPECT_EQ(0, std::memcmp("BM", image.fileImage.data(), 2));
+    EXPECT_EQ(blockSize + 14, ReadU32(image.fileImage.data(), 2));
+    EXPECT_EQ(66u, OffBits(image.fileImage));
+    EXPECT_EQ(0, std::memcmp(dib.data(), image.fileImage.data() + 14, dib.size()));
+    ExpectClipboardReleased();
+}
+
+TEST_F(ClipboardImage, LaterReadsRefreshInPlaceOnlyTheSameLayout)
+{
+    std::vector<uint8_t> dib = MakeDib(40, 4, 4, 32, kBitFields);
+    PlaceDib(dib);
+    ASSERT_TRUE(image.Prepare(window));
+    const uint8_t* buffer = image.fileImage.data();
+    dib.back() = 0xEE;
+    PlaceDib(dib);
+    ASSERT_TRUE(image.CopyFromClipboard());
+    EXPECT_EQ(buffer, image.fileImage.data());
+    EXPECT_EQ(0xEE, image.fileImage[14 + dib.size() - 1]);
+    const std::vector<uint8_t> prepared = image.fileImage;
+
+    // Another resolution.
+    PlaceDib(MakeDib(40, 5, 4, 32, kBitFields));
+    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_EQ(prepared, image.fileImage);
+
+    EXPECT_TRUE(image.ready);
+    ExpectClipboardReleased();
+}
+
+TEST_F(ClipboardImage, ALaterBlockOfTheSameSizeWithAnotherHeaderLengthFails)
+{
+    // 84 bytes of slack make the 40-byte-header block as long as the 124-byte one.
+    const std::vector<uint8_t> v5 = MakeDib(124, 4, 4, 32, kBitFields);
+    const std::vector<uint8_t> info = MakeDib(40, 4, 4, 32, kBitFields, 84);
+    ASSERT_EQ(v5.size(), info.size());
+    PlaceDib(info);
+    ASSERT_TRUE(image.Prepare(window));
+    const std::vector<uint8_t> prepared = image.fileImage;
+
+    PlaceDib(v5);
+    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_EQ(prepared, image.fileImage);
+}
+
+TEST_F(ClipboardImage, ABlockShorterThanItsHeaderIsRefused)
+{
+    image.fileImage = {9};
+    std::vector<uint8_t> truncated = MakeDib(40, 16, 16, 8, kRgb);
+    truncated.resize(40 + 100);  // the colour table needs 1024 bytes
+    PlaceDib(truncated);
+    EXPECT_FALSE(image.Prepare(window));
+
+    std::vector<uint8_t> lying = MakeDib(40, 2, 2, 24, kRgb);
+    WriteU32(lying.data(), kSize, 4000);
+    PlaceDib(lying);
+    EXPECT_FALSE(image.Prepare(window));
+
+    WriteU32(lying.data(), kSize, 12);
+    PlaceDib(lying);
+    EXPECT_FALSE(image.Prepare(window));
+    EXPECT_EQ(std::vector<uint8_t>{9}, image.fileImage);
+    ExpectClipboardReleased();
+}
+
+}  // namespace

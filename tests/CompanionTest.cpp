@@ -1,0 +1,96 @@
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Companion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The clipboard's CF_DIB as bytes, or nothing when there is none.
+std::vector<unsigned char> ClipboardDib()
+{
+    std::vector<unsigned char> bytes;
+    if (!OpenClipboard(nullptr))
+        return bytes;
+    if (HGLOBAL data = GetClipboardData(CF_DIB)) {
+        if (const void* block = GlobalLock(data)) {
+            const auto* begin = static_cast<const unsigned char*>(block);
+            bytes.assign(begin, begin + GlobalSize(data));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+std::vector<unsigned char> WaitForClipboardDib(DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    std::vector<unsigned char> dib;
+    while (dib.empty() && GetTickCount() - start < timeoutMs) {
+        PumpFor(20);
+        if (IsClipboardFormatAvailable(CF_DIB))
+            dib = ClipboardDib();
+    }
+    return dib;
+}
+
+TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
+{
+    ChildProcess companion;
+    ASSERT_NE(nullptr, StartCompanion(companion));
+    ASSERT_TRUE(EmptyTheClipboard());
+
+    keybd_event(VK_SNAPSHOT, 0, 0, 0);
+    const std::vector<unsigned char> dib = WaitForClipboardDib(5000);
+
+    ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER) + 12);
+    BITMAPINFOHEADER header;
+    memcpy(&header, dib.data(), sizeof(header));
+    const LONG width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    EXPECT_EQ(40u, header.biSize);
+    EXPECT_EQ(width, header.biWidth);
+    EXPECT_EQ(height, std::abs(header.biHeight));
+    EXPECT_EQ(32, header.biBitCount);
+    EXPECT_EQ(static_cast<DWORD>(BI_BITFIELDS), header.biCompression);
+    // The header, three colour masks, then the pixels.
+    EXPECT_EQ(40u + 12u + static_cast<size_t>(width) * height * 4, dib.size());
+
+    // Every press gives a new picture, not only the first.
+    ASSERT_TRUE(EmptyTheClipboard());
+    keybd_event(VK_SNAPSHOT, 0, 0, 0);
+    EXPECT_EQ(dib.size(), WaitForClipboardDib(5000).size());
+}
+
+TEST(Companion, RunsOnceAtATimeAndEndsWithExitCode0WhenItsWindowIsClosed)
+{
+    ChildProcess first;
+    HWND window = StartCompanion(first);
+    ASSERT_NE(nullptr, window);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(L"tessilo-prtsc.exe"));
+    EXPECT_EQ(1u, second.WaitForExit(5000));
+    EXPECT_EQ(STILL_ACTIVE, first.WaitForExit(0));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, first.WaitForExit(5000));
+
+    // The first one's end frees the place for a new one.
+    ChildProcess third;
+    EXPECT_NE(nullptr, StartCompanion(third));
+}
+
+TEST(Companion, HelpSaysWhatItIsForAndExits)
+{
+    ChildProcess companion;
+    ASSERT_TRUE(companion.Start(L"tessilo-prtsc.exe", L"--help"));
+    EXPECT_EQ(0u, companion.WaitForExit(5000));
+    EXPECT_EQ(nullptr, WaitForCompanionWindow(companion, 0));
+}
+
+}  // namespace

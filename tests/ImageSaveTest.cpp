@@ -1,0 +1,187 @@
+#include "capture/OutputNaming.h"
+#include "capture/OutputPath.h"
+#include "image/CaptureImage.h"
+#include "image/Dib.h"
+#include "image/ImageEncoder.h"
+#include "settings/CaptureSettings.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace dib;
+
+constexpr int kWidth = 3;
+constexpr int kHeight = 2;
+const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+
+// The colour of pixel (x, y), y counted from the top, as 0xRRGGBB.
+uint32_t Colour(int x, int y)
+{
+    return 0x102030u * static_cast<uint32_t>(x + 1) + 0x400000u * static_cast<uint32_t>(y) + 0x000009u;
+}
+
+// A 32-bit BI_BITFIELDS BMP file image, as the clipboard read makes it, with slack bytes at the end.
+std::vector<uint8_t> ScreenFileImage(size_t slack = 0)
+{
+    const size_t bitsSize = 4u * kWidth * kHeight;
+    std::vector<uint8_t> file(14 + 40 + 12 + bitsSize + slack, 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    WriteU32(file.data(), 2, static_cast<uint32_t>(file.size()));
+    WriteU32(file.data(), 10, 66);
+    uint8_t* info = file.data() + 14;
+    WriteU32(info, kSize, 40);
+    WriteI32(info, dib::kWidth, kWidth);
+    WriteI32(info, dib::kHeight, kHeight);
+    WriteU16(info, kPlanes, 1);
+    WriteU16(info, kBitCount, 32);
+    WriteU32(info, kCompression, kBitFields);
+    WriteU32(info, kSizeImage, static_cast<uint32_t>(bitsSize));
+    WriteU32(info, 40, 0xFF0000);
+    WriteU32(info, 44, 0x00FF00);
+    WriteU32(info, 48, 0x0000FF);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            // Bottom-up: the first stored row is the bottom one.
+            const size_t at = 66 + 4u * (static_cast<size_t>(kHeight - 1 - y) * kWidth + x);
+            WriteU32(file.data(), at, Colour(x, y) | 0x7F000000u);
+        }
+    }
+    for (size_t i = 0; i < slack; ++i)
+        file[66 + bitsSize + i] = static_cast<uint8_t>(0xA0 + i);
+    return file;
+}
+
+std::wstring FormatName(int32_t number, const std::wstring& ext)
+{
+    return FormatOutputName(L"scene", number, 4, ext);
+}
+
+std::string AsString(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class ImageSave : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+    }
+
+    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
+
+    void SetUp() override
+    {
+        saved = g_settings;
+        g_settings.folderHistory.Push(folder.Path());
+        g_settings.specHistory.Push(L"scene");
+        g_settings.seqWidth = 4;
+        g_settings.startNumber = 0;
+        image.fileImage = ScreenFileImage();
+    }
+
+    void TearDown() override { g_settings = saved; }
+
+    bool SaveAs(const std::wstring& ext)
+    {
+        g_settings.ext = ext;
+        return image.Save();
+    }
+
+    // Decodes a PNG through GDI+ and compares every pixel's colour with the source.
+    void ExpectPngOfTheSource(const std::wstring& name) const
+    {
+        ASSERT_EQ(std::string(kPngSignature, 8), folder.Read(name).substr(0, 8));
+        Gdiplus::Bitmap decoded(folder.File(name).c_str());
+        ASSERT_EQ(Gdiplus::Ok, decoded.GetLastStatus());
+        ASSERT_EQ(static_cast<UINT>(kWidth), decoded.GetWidth());
+        ASSERT_EQ(static_cast<UINT>(kHeight), decoded.GetHeight());
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                Gdiplus::Color colour;
+                ASSERT_EQ(Gdiplus::Ok, decoded.GetPixel(x, y, &colour));
+                EXPECT_EQ(Colour(x, y), colour.GetValue() & 0xFFFFFFu) << x << "," << y;
+            }
+        }
+    }
+
+    static ULONG_PTR gdiplusToken;
+    TestFolder folder;
+    CaptureSettings saved;
+    CCaptureImage image;
+};
+
+ULONG_PTR ImageSave::gdiplusToken = 0;
+
+TEST_F(ImageSave, ReplacesExistingFilesWithTheBmpBytesOrAPngOfTheSamePixels)
+{
+    image.fileImage = ScreenFileImage(13);
+    const std::vector<uint8_t> picture = image.fileImage;
+    const std::string junk(5000, 'j');
+    ASSERT_TRUE(folder.Write(L"scene0000.bmp", junk));
+    ASSERT_TRUE(folder.Write(L"scene0001.png", junk));
+    ASSERT_TRUE(SaveAs(L"bmp"));
+    EXPECT_EQ(AsString(picture), folder.Read(L"scene0000.bmp"));
+    ASSERT_TRUE(SaveAs(L"png"));
+    ExpectPngOfTheSource(L"scene0001.png");
+    EXPECT_EQ(2, image.savedCount);
+    // The buffer is lent to the encoder, never changed or freed by it.
+    EXPECT_EQ(picture, image.fileImage);
+}
+
+TEST_F(ImageSave, ChoosesTheRouteByTheExtensionAndKeepsItsLetterCase)
+{
+    const std::string bmpBytes = AsString(image.fileImage);
+    ASSERT_TRUE(SaveAs(L"PnG"));
+    ExpectPngOfTheSource(L"scene0000.PnG");
+    for (const wchar_t* ext : {L"jpg", L"apng", L"png ", L"BMP"}) {
+        SCOPED_TRACE(ext);
+        // The file system may drop a trailing blank; the same name reads the file back either way.
+        const std::wstring name = FormatName(image.savedCount, ext);
+        ASSERT_TRUE(SaveAs(ext));
+        EXPECT_EQ(bmpBytes, folder.Read(name));
+    }
+}
+
+TEST_F(ImageSave, NumbersFollowTheStartNumberPastThe32BitRange)
+{
+    g_settings.startNumber = INT32_MAX;
+    ASSERT_TRUE(SaveAs(L"bmp"));
+    ASSERT_TRUE(SaveAs(L"bmp"));
+    EXPECT_TRUE(folder.Exists(L"scene2147483647.bmp"));
+    EXPECT_TRUE(folder.Exists(L"scene2147483648.bmp"));
+    EXPECT_EQ(folder.File(L"scene2147483649.bmp"), BuildOutputPath(g_settings, int64_t{INT32_MAX} + 2));
+}
+
+TEST_F(ImageSave, AFailedSaveKeepsTheCountSoTheNextTryUsesTheSameName)
+{
+    g_settings.folderHistory.Push(folder.File(L"missing"));
+    EXPECT_FALSE(SaveAs(L"bmp"));
+    EXPECT_FALSE(SaveAs(L"png"));
+    EXPECT_EQ(0, image.savedCount);
+
+    g_settings.folderHistory.Push(folder.Path());
+    const std::vector<uint8_t> picture = image.fileImage;
+    image.fileImage.clear();
+    EXPECT_FALSE(SaveAs(L"bmp"));
+    EXPECT_FALSE(folder.Exists(L"scene0000.bmp"));
+    // Rows that the header promises but the image does not hold.
+    image.fileImage.assign(picture.begin(), picture.end() - 1);
+    EXPECT_FALSE(SaveAs(L"png"));
+    EXPECT_EQ(0, image.savedCount);
+
+    image.fileImage = picture;
+    ASSERT_TRUE(SaveAs(L"png"));
+    EXPECT_TRUE(folder.Exists(L"scene0000.png"));
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+#include "tests/support/MainDlgFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+
+#include <initializer_list>
+
+namespace {
+
+constexpr wchar_t kComboError[] = L"failed to get value from a combo box. ID: ";
+constexpr wchar_t kRateError[] = L"save rate exceeds the range (0.01 \uff5e 50.00)";
+
+class InputReader : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        work = g_settings;
+    }
+
+    bool FocusIsIn(int id) const
+    {
+        HWND focus = GetFocus();
+        return focus && (focus == Box(id) || GetParent(focus) == Box(id));
+    }
+
+    // The answerer also takes the dialog itself for a box when it is activated again after a
+    // box closes (a "#32770" with an IDOK button): keep the boxes only, and drop the Start
+    // command it posted to the dialog.
+    std::vector<ShownMessage> Boxes(const MessageBoxAnswerer& answerer) const
+    {
+        MSG message;
+        while (PeekMessageW(&message, *dialog, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+        }
+        const std::wstring title = CWindowW::GetText(*dialog);
+        std::vector<ShownMessage> boxes;
+        for (const ShownMessage& shown : answerer.Shown()) {
+            if (shown.caption != title)
+                boxes.push_back(shown);
+        }
+        return boxes;
+    }
+
+    // Reads into a fresh copy and expects exactly one error box with this text and the focus on id.
+    void ExpectRefused(const std::wstring& text, int id)
+    {
+        work = g_settings;
+        SetFocus(Box(IDC_OTHER_GROUP));
+        MessageBoxAnswerer answerer;
+        EXPECT_FALSE(dialog->ReadInputs(work));
+        const std::vector<ShownMessage> boxes = Boxes(answerer);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(text, boxes[0].text);
+        EXPECT_EQ(L"Error", boxes[0].caption);
+        EXPECT_TRUE(FocusIsIn(id)) << "focus not on " << id;
+    }
+
+    void ExpectAccepted()
+    {
+        work = g_settings;
+        MessageBoxAnswerer answerer;
+        EXPECT_TRUE(dialog->ReadInputs(work));
+        EXPECT_TRUE(Boxes(answerer).empty());
+    }
+
+    CaptureSettings work;
+};
+
+TEST_F(InputReader, ReadsEveryBoxIntoTheRecord)
+{
+    SetEditText(IDC_FOLDER, L"  D:\\shots  ");
+    SetEditText(IDC_FILENAME, L"scene");
+    SelectItem(IDC_SEQ_WIDTH, 2);
+    SelectItem(IDC_EXTENSION, 4);
+    SetEditText(IDC_START_NUMBER, L"-3");
+    SetEditText(IDC_SAVE_RATE, L"29.97");
+    ExpectAccepted();
+
+    EXPECT_EQ(L"D:\\shots", work.folderHistory.Front());
+    EXPECT_EQ(g_settings.folderHistory.Size() + 1, work.folderHistory.Size());
+    EXPECT_EQ(L"scene", work.specHistory.Front());
+    EXPECT_EQ(3, work.seqWidth);
+    EXPECT_EQ(L"Bmp", work.ext);
+    EXPECT_EQ(-3, work.startNumber);
+    EXPECT_EQ(2997, work.refreshRate);
+
+    // The folder and file-name lists now show the histories, their first entry selected.
+    ASSERT_EQ(static_cast<int>(work.folderHistory.Size()), Count(IDC_FOLDER));
+    EXPECT_EQ(L"D:\\shots", ItemText(IDC_FOLDER, 0));
+    EXPECT_EQ(0, Selection(IDC_FOLDER));
+    EXPECT_EQ(L"D:\\shots", EditText(IDC_FOLDER));
+    EXPECT_EQ(L"scene", ItemText(IDC_FILENAME, 0));
+    EXPECT_EQ(0, Selection(IDC_FILENAME));
+}
+
+TEST_F(InputReader, AnEmptyFileNameAndAnEmptyStartNumberAreAccepted)
+{
+    SetEditText(IDC_FILENAME, L"");
+    SetEditText(IDC_START_NUMBER, L" \r\n");
+    ExpectAccepted();
+    EXPECT_EQ(L"", work.specHistory.Front());
+    EXPECT_EQ(0, work.startNumber);
+}
+
+TEST_F(InputReader, ConvertsStartNumbersAndSaveRates)
+{
+    const struct {
+        const wchar_t* text;
+        int32_t value;
+    } starts[] = {{L"7.9", 7}, {L" 99999999999 ", 2147483647}};
+    for (const auto& start : starts) {
+        SetEditText(IDC_START_NUMBER, start.text);
+        ExpectAccepted();
+        EXPECT_EQ(start.value, work.startNumber) << start.text;
+    }
+
+    const struct {
+        const wchar_t* text;
+        int32_t value;
+    } rates[] = {{L"0.01", 1}, {L"50", 5000}};
+    for (const auto& rate : rates) {
+        SetEditText(IDC_SAVE_RATE, rate.text);
+        ExpectAccepted();
+        EXPECT_EQ(rate.value, work.refreshRate) << rate.text;
+    }
+}
+
+TEST_F(InputReader, RefusesSaveRatesOutsideTheRange)
+{
+    for (const wchar_t* text : {L"50.01", L"0.009", L"", L"-0.5"}) {
+        SCOPED_TRACE(text);
+        SetEditText(IDC_SAVE_RATE, text);
+        ExpectRefused(kRateError, IDC_SAVE_RATE);
+    }
+}
+
+TEST_F(InputReader, RefusesNumbersThatDoNotParse)
+{
+    for (const wchar_t* text : {L"1,5", L"1e2"}) {
+        SCOPED_TRACE(text);
+        SetEditText(IDC_SAVE_RATE, text);
+        ExpectRefused(kComboError + std::to_wstring(IDC_SAVE_RATE), IDC_SAVE_RATE);
+    }
+    SetEditText(IDC_START_NUMBER, L"x7");
+    ExpectRefused(kComboError + std::to_wstring(IDC_START_NUMBER), IDC_START_NUMBER);
+}
+
+TEST_F(InputReader, RefusesABlankFolderWithOrWithoutAMessage)
+{
+    SetEditText(IDC_FOLDER, L"   ");
+    ExpectRefused(L"save folder path is empty", IDC_FOLDER);
+
+    SetFocus(Box(IDC_OTHER_GROUP));
+    MessageBoxAnswerer answerer;
+    CaptureSettings copy = g_settings;
+    EXPECT_FALSE(dialog->ReadFolder(copy, false));
+    EXPECT_TRUE(Boxes(answerer).empty());
+    EXPECT_FALSE(FocusIsIn(IDC_FOLDER));
+}
+
+TEST_F(InputReader, RefusesListsWithoutASelection)
+{
+    SelectItem(IDC_SEQ_WIDTH, -1);
+    ExpectRefused(L"sequence no width exceed the range", IDC_SEQ_WIDTH);
+
+    SelectItem(IDC_SEQ_WIDTH, 0);
+    SelectItem(IDC_EXTENSION, -1);
+    ExpectRefused(kComboError + std::to_wstring(IDC_EXTENSION), IDC_EXTENSION);
+}
+
+TEST_F(InputReader, ReportsOnlyTheFirstWrongInput)
+{
+    SelectItem(IDC_EXTENSION, -1);
+    SetEditText(IDC_START_NUMBER, L"x7");
+    SetEditText(IDC_SAVE_RATE, L"0");
+    SelectItem(IDC_SEQ_WIDTH, -1);
+    ExpectRefused(L"sequence no width exceed the range", IDC_SEQ_WIDTH);
+}
+
+}  // namespace

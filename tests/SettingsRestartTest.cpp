@@ -1,0 +1,150 @@
+#include "res/resource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+void DeleteStoredSettings()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The program with its main dialog up; closed with the close box, answering any box it shows.
+class RunningProgram {
+public:
+    RunningProgram()
+    {
+        if (program.Start(L"tessilo.exe"))
+            dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+    }
+
+    HWND Dialog() const { return dialog; }
+    HWND Box(int id) const { return GetDlgItem(dialog, id); }
+    std::wstring Text(int id) const { return TextOf(Box(id)); }
+    int Selection(int id) const { return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0)); }
+
+    void Type(int id, const std::wstring& text) const
+    {
+        SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageW(Box(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    void Select(int id, int index) const { SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    // Posted: the command may show a box, and a sent click would wait for it.
+    void PressStart() const { PostMessageW(Box(IDOK), BM_CLICK, 0, 0); }
+
+    // Answers boxes until the process has ended; its exit code.
+    DWORD Close()
+    {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 30000) {
+            DWORD code = program.WaitForExit(50);
+            if (code != STILL_ACTIVE)
+                return code;
+            AnswerBoxes();
+        }
+        return STILL_ACTIVE;
+    }
+
+    void AnswerBoxes() const
+    {
+        for (HWND window : program.TopLevelWindows()) {
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            const std::wstring caption = TextOf(window);
+            if (std::wstring(name) == L"#32770" && (caption == L"Error" || caption == L"Confirmation"))
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+
+private:
+    ChildProcess program;
+    HWND dialog = nullptr;
+};
+
+// True once the Start command has written `prefix` as the current one.
+bool WaitForSavedPrefix(const std::wstring& prefix)
+{
+    const DWORD start = GetTickCount();
+    do {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Spec\\00", 0, KEY_READ,
+                          &key) == ERROR_SUCCESS) {
+            wchar_t text[256] = {};
+            DWORD size = sizeof(text) - sizeof(wchar_t);
+            const bool saved = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size)
+                                   == ERROR_SUCCESS
+                               && prefix == text;
+            RegCloseKey(key);
+            if (saved)
+                return true;
+        }
+        PumpFor(20);
+    } while (GetTickCount() - start < 20000);
+    return false;
+}
+
+class SettingsRestart : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteStoredSettings(); }
+    void TearDown() override { DeleteStoredSettings(); }
+};
+
+TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoNot)
+{
+    TestFolder output;
+    const std::wstring folder = output.File(L"shots");
+    {
+        RunningProgram first;
+        ASSERT_NE(nullptr, first.Dialog());
+        first.Type(IDC_FOLDER, folder);
+        first.Type(IDC_FILENAME, L"restart");
+        first.Select(IDC_SEQ_WIDTH, 1);
+        first.Select(IDC_EXTENSION, 3);
+        first.Type(IDC_START_NUMBER, L"7");
+        first.Type(IDC_SAVE_RATE, L"2.5");
+        first.PressStart();
+        ASSERT_TRUE(WaitForSavedPrefix(L"restart"));
+        EXPECT_EQ(2u, first.Close());
+    }
+    {
+        RunningProgram second;
+        ASSERT_NE(nullptr, second.Dialog());
+        EXPECT_EQ(folder, second.Text(IDC_FOLDER));
+        EXPECT_EQ(L"restart", second.Text(IDC_FILENAME));
+        EXPECT_EQ(1, second.Selection(IDC_SEQ_WIDTH));
+        EXPECT_EQ(3, second.Selection(IDC_EXTENSION));
+        EXPECT_EQ(L"7", second.Text(IDC_START_NUMBER));
+        EXPECT_EQ(L"2.50", second.Text(IDC_SAVE_RATE));
+
+        second.Type(IDC_FOLDER, output.File(L"never"));
+        second.Type(IDC_FILENAME, L"never");
+        second.Select(IDC_SEQ_WIDTH, 3);
+        second.Select(IDC_EXTENSION, 0);
+        second.Type(IDC_START_NUMBER, L"99");
+        second.Type(IDC_SAVE_RATE, L"30");
+        EXPECT_EQ(2u, second.Close());
+    }
+    RunningProgram third;
+    ASSERT_NE(nullptr, third.Dialog());
+    EXPECT_EQ(folder, third.Text(IDC_FOLDER));
+    EXPECT_EQ(L"restart", third.Text(IDC_FILENAME));
+    EXPECT_EQ(1, third.Selection(IDC_SEQ_WIDTH));
+    EXPECT_EQ(3, third.Selection(IDC_EXTENSION));
+    EXPECT_EQ(L"7", third.Text(IDC_START_NUMBER));
+    EXPECT_EQ(L"2.50", third.Text(IDC_SAVE_RATE));
+    EXPECT_EQ(2u, third.Close());
+}
+
+}  // namespace
