@@ -62,7 +62,12 @@ bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
     const uint32_t offBits = dib::ReadU32(fileImage.data(), bmp::kOffBits);
     CBorrowedDib borrowed(fileImage.data() + bmp::kFileHeaderSize, fileImage.data() + offBits);
     CImageEncoder encoder(L"image/png");
-    return SUCCEEDED(encoder.Save(borrowed.dib, false, path));
+    if (SUCCEEDED(encoder.Save(borrowed.dib, false, path)))
+        return true;
+    // The encoder may have left a cut file (a full disk): only whole frames stay behind.
+    if (!IsEqualCLSID(encoder.clsid, CLSID_NULL))
+        DeleteFileW(path.c_str());
+    return false;
 }
 
 bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
@@ -70,13 +75,19 @@ bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
     // Checked before the file is opened, which would empty an existing file.
     if (fileImage.empty() || fileImage.size() > MAXDWORD)
         return false;
-    CStreamOwner file;
-    if (FAILED(SHCreateStreamOnFileW(path.c_str(), kStreamMode, &file.stream)) || !file.stream)
-        return false;
     const auto length = static_cast<ULONG>(fileImage.size());
-    ULONG written = 0;
-    // A short write would leave a cut file behind a reported success.
-    return SUCCEEDED(file.stream->Write(fileImage.data(), length, &written)) && written == length;
+    {
+        CStreamOwner file;
+        if (FAILED(SHCreateStreamOnFileW(path.c_str(), kStreamMode, &file.stream)) || !file.stream)
+            return false;
+        ULONG written = 0;
+        // A short write is a failure too, not a cut file behind a reported success.
+        if (SUCCEEDED(file.stream->Write(fileImage.data(), length, &written)) && written == length)
+            return true;
+    }
+    // Closed above; only whole frames stay behind.
+    DeleteFileW(path.c_str());
+    return false;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Real captures of the Xvfb screen: tessilo.exe with its PrtSc companion, then ffmpeg's x11grab
 # into a numbered sequence, at 10/s PNG and BMP and 50/s BMP, at 1280x720 and 1920x1080.
-# Prints the tables of docs/performance.md. Usage: bench-rate.sh [seconds]
+# Prints the table of docs/performance.md. Usage: bench-rate.sh [seconds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -17,37 +17,86 @@ work="$build/bench-rate"
 cleanup() { wine_stop; xvfb_stop; rm -rf "$work"; }
 trap cleanup EXIT
 
-# Files, expected, longest gap (ms) of a numbered sequence in a folder, from the file times.
+# CPU seconds (user + system) so far of the processes of our Wine prefix whose command line
+# contains tessilo.exe, tessilo-prtsc.exe, wineserver and explorer.exe (Wine's desktop process,
+# whose clipboard manager hands every new clipboard content on to X), in that order.
+sample() {
+  python3 - "$WINEPREFIX" <<'PY'
+import os, sys
+names = ["tessilo.exe", "tessilo-prtsc.exe", "wineserver", "explorer.exe"]
+marker = f"WINEPREFIX={sys.argv[1]}".encode()
+tick = os.sysconf("SC_CLK_TCK")
+totals = [0.0] * len(names)
+for pid in filter(str.isdigit, os.listdir("/proc")):
+    try:
+        cmd = open(f"/proc/{pid}/cmdline", "rb").read().replace(b"\0", b" ").decode(errors="replace")
+        if marker not in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
+            continue
+        fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+        for i, name in enumerate(names):
+            if name in cmd:
+                totals[i] += (int(fields[11]) + int(fields[12])) / tick
+                break
+    except OSError:
+        pass
+print(*(f"{t:.3f}" for t in totals))
+PY
+}
+
+# Files, expected and longest gap of a numbered sequence, from the file times.
 sequence_figures() {
   python3 - "$1" "$2" "$3" <<'PY'
 import os, sys
 folder, rate, seconds = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
 times = [os.stat(os.path.join(folder, n)).st_mtime_ns / 1e6 for n in sorted(os.listdir(folder))]
 gap = max((b - a for a, b in zip(times, times[1:])), default=0)
-expected = rate * seconds
-print(f"{len(times)} / {expected:.0f} ({100 * len(times) / expected:.0f}%) | {gap:.0f} ms | {len(times)}")
+print(len(times), f"{rate * seconds:.0f}", f"{gap:.0f}")
 PY
 }
 
-echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame (program + companion) |"
+row() {  # recorder ext rate files expected gap cpu-text frames-for-cpu note
+  local pct=$(( $4 * 100 / ($5 > 0 ? $5 : 1) ))
+  echo "| $1 | $2 | $3/s | $4 / $5 ($pct%) | $6 ms | $7 |${8:+ $8}"
+}
+
+per_frame() { python3 -c "import sys; f=max(1,int(sys.argv[1])); print(' + '.join(f'{float(a)/f:.4f}' for a in sys.argv[2:]), '=', f'{sum(map(float,sys.argv[2:]))/f:.4f}')" "$@"; }
+
+echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
 echo "|---|---|---|---|---|---|"
 for size in 1280x720 1920x1080; do
   xvfb_start "${size}x24"
   wine_start
-  echo "| **$size** | | | | | |"
+  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total |"
   for run in "png 10" "bmp 10" "bmp 50"; do
     set -- $run
     ext=$1 rate=$2
     rm -rf "$work" && mkdir -p "$work/tessilo" "$work/ffmpeg"
-    wine "$build/bin/rate_driver.exe" "$(winepath -w "$work/tessilo")" "$ext" "$rate" "$seconds" 2>&1 | tr -d '\r'
 
-    # ffmpeg: CPU of the whole process, which does nothing else, divided by its frames.
-    cpu=$( { /usr/bin/env time -f '%U %S' ffmpeg -loglevel error -f x11grab -video_size "$size" -framerate "$rate" \
+    coproc DRIVER { wine "$build/bin/rate_driver.exe" "$(winepath -w "$work/tessilo")" "$ext" "$rate" "$seconds" 2>&1; }
+    driver=$DRIVER_PID
+    result="" before=() after=()
+    while IFS= read -r line <&"${DRIVER[0]}"; do
+      line=${line%$'\r'}
+      case $line in
+        capturing) before=($(sample)); echo >&"${DRIVER[1]}" ;;
+        stopping) after=($(sample)); echo >&"${DRIVER[1]}" ;;
+        files*) result=$line ;;
+      esac
+    done
+    wait "$driver" || true
+    if [ -n "$result" ] && [ ${#after[@]} -eq 4 ]; then
+      read -r _ files _ expected _ gap note <<<"$result"
+      cpu=$(per_frame "$files" $(python3 -c "import sys; a=sys.argv[1:5]; b=sys.argv[5:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
+      row "tessilo + companion" "$ext" "$rate" "$files" "$expected" "$gap" "$cpu" "$note"
+    else
+      echo "| tessilo + companion | $ext | $rate/s | failed to run | | |"
+    fi
+
+    # ffmpeg: CPU of the whole process, which does nothing else, over its frames.
+    cpu=$( { /usr/bin/time -f '%U %S' ffmpeg -loglevel error -f x11grab -video_size "$size" -framerate "$rate" \
              -i "$DISPLAY" -t "$seconds" -c:v "$ext" "$work/ffmpeg/%05d.$ext" ; } 2>&1 | tail -1)
-    figures=$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")
-    frames=${figures##*| }
-    per_frame=$(python3 -c "u,s='$cpu'.split(); print(f'{(float(u)+float(s))/max(1,$frames):.4f}')")
-    echo "| ffmpeg x11grab | $ext | $rate/s | ${figures% | *} | $per_frame |"
+    read -r files expected gap <<<"$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")"
+    row "ffmpeg x11grab" "$ext" "$rate" "$files" "$expected" "$gap" "$(per_frame "$files" $cpu)"
   done
   wine_stop
   xvfb_stop

@@ -190,13 +190,4 @@ TEST_F(FolderCommands, CancellingLeavesTheEditTextButTheListIsAlreadyReduced)
     EXPECT_EQ((std::vector<std::wstring>{folder.Path(), DefaultOutputFolder()}), Items(IDC_FOLDER));
 }
 
-TEST_F(FolderCommands, SelectWithABlankBoxOpensThePickerWithoutAMessageAndKeepsTheList)
-{
-    const int count = Count(IDC_FOLDER);
-    SetEditText(IDC_FOLDER, L"  ");
-    RunPicker([](HWND picker, HWND) { SendMessageW(GetDlgItem(picker, IDCANCEL), BM_CLICK, 0, 0); });
-    EXPECT_EQ(L"  ", EditText(IDC_FOLDER));
-    EXPECT_EQ(count, Count(IDC_FOLDER));
-}
-
 }  // namespace
