@@ -1,5 +1,7 @@
 #include "prtsc/ScreenToClipboard.h"
 
+#include <cstring>
+
 namespace {
 
 class CScreenDC {
@@ -105,6 +107,68 @@ HBITMAP GrabVirtualScreen()
     return bitmap.Release();
 }
 
+// Frees the block unless the clipboard has taken it.
+class CGlobalOwner {
+public:
+    explicit CGlobalOwner(HGLOBAL memory) : memory(memory) {}
+    ~CGlobalOwner() { if (memory) GlobalFree(memory); }
+    CGlobalOwner(const CGlobalOwner&) = delete;
+    CGlobalOwner& operator=(const CGlobalOwner&) = delete;
+    HGLOBAL Get() const { return memory; }
+    HGLOBAL Release()
+    {
+        HGLOBAL released = memory;
+        memory = nullptr;
+        return released;
+    }
+
+private:
+    HGLOBAL memory;
+};
+
+// The bitmap as the packed DIB that Windows' clipboard makes of a screen picture: a 40-byte
+// header, BI_BITFIELDS with its three masks, 32 bits per pixel, bottom-up. Made here, before the
+// clipboard is opened, so that neither this program nor a reader holds the clipboard while the
+// conversion runs.
+HGLOBAL MakeScreenDib(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    if (!GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return nullptr;
+    const SIZE_T pixelBytes = static_cast<SIZE_T>(info.bmWidth) * static_cast<SIZE_T>(info.bmHeight) * 4;
+    const SIZE_T maskBytes = 3 * sizeof(DWORD);
+    CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + maskBytes + pixelBytes));
+    if (!block.Get())
+        return nullptr;
+    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block.Get()));
+    if (!header)
+        return nullptr;
+
+    // GetDIBits fills the pixels as plain 32-bit RGB, which is the same bytes as these masks.
+    BITMAPINFO request = {};
+    request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = info.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    auto* bytes = reinterpret_cast<BYTE*>(header);
+    CScreenDC screen;
+    const int rows = screen.dc ? GetDIBits(screen.dc, bitmap, 0, static_cast<UINT>(info.bmHeight),
+                                           bytes + sizeof(BITMAPINFOHEADER) + maskBytes, &request, DIB_RGB_COLORS)
+                               : 0;
+
+    *header = request.bmiHeader;
+    header->biCompression = BI_BITFIELDS;
+    header->biSizeImage = static_cast<DWORD>(pixelBytes);
+    header->biClrUsed = 0;
+    header->biClrImportant = 0;
+    const DWORD masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    memcpy(bytes + sizeof(BITMAPINFOHEADER), masks, maskBytes);
+    GlobalUnlock(block.Get());
+    return rows == info.bmHeight ? block.Release() : nullptr;
+}
+
 }  // namespace
 
 bool CopyScreenToClipboard(HWND owner)
@@ -112,12 +176,15 @@ bool CopyScreenToClipboard(HWND owner)
     CBitmapOwner bitmap(GrabVirtualScreen());
     if (!bitmap.Get())
         return false;
+    CGlobalOwner dib(MakeScreenDib(bitmap.Get()));
+    if (!dib.Get())
+        return false;
     CClipboardOpener clipboard(owner);
     if (!clipboard.Opened() || !EmptyClipboard())
         return false;
-    if (!SetClipboardData(CF_BITMAP, bitmap.Get()))
+    if (!SetClipboardData(CF_DIB, dib.Get()))
         return false;
     // The clipboard owns it now.
-    bitmap.Release();
+    dib.Release();
     return true;
 }

@@ -1,5 +1,5 @@
 // What Windows does on PrtSc: a picture of the whole virtual screen (every monitor) on the
-// clipboard as a bitmap, from which the clipboard makes CF_DIB for its readers.
+// clipboard, as the packed DIB that Windows' clipboard gives its readers for a screen bitmap.
 #pragma once
 
 #include <windows.h>

@@ -16,6 +16,11 @@ wine_prefix_setup "$root"
 # When one already runs, this one ends at once and the running one is left alone.
 wine "$build/bin/tessilo-prtsc.exe" </dev/null >"$build/tessilo-prtsc.log" 2>&1 &
 companion=$!
-# Ctrl+C for the companion: it unhooks the keyboard and ends.
-trap 'kill -INT "$companion" 2>/dev/null; wait "$companion" 2>/dev/null || true' EXIT
+# Ctrl+C for the companion: it unhooks the keyboard and ends. Tessilo's exit code is kept.
+stop_companion() {
+  local status=$?
+  kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null
+  exit "$status"
+}
+trap stop_companion EXIT
 wine "$build/bin/tessilo.exe"

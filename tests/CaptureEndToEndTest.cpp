@@ -232,16 +232,28 @@ protected:
                            std::string& screenWhileMinimised)
     {
         ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-        ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), ext, start, L"10"));
-        PressStart();
-        ASSERT_TRUE(WaitUntilMinimised(5000));
-        // The preparation picture still shows the dialog and the first capturing tick only
-        // presses PrtSc: nothing is on disk when the window has just gone.
-        EXPECT_TRUE(FilesIn(output.Path()).empty());
-        screenWhileMinimised = GrabScreenPixels();
-        PumpFor(1500);
-        ASSERT_TRUE(IsIconic(dialog)) << "ended early after " << FilesIn(output.Path()).size()
-                                      << " files: " << Describe(WaitForMessageBox(program, 0));
+        // The clipboard is shared with the companion: on a loaded machine a tick can find it
+        // still held and end the capture with message 131, as it would on Windows. That is the
+        // product's answer to contention, not a fault, so such a run is tried again.
+        for (int attempt = 1;; ++attempt) {
+            ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), ext, start, L"10"));
+            PressStart();
+            ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+            // The preparation picture still shows the dialog and the first capturing tick only
+            // presses PrtSc: nothing is on disk when the window has just gone.
+            EXPECT_TRUE(FilesIn(output.Path()).empty());
+            screenWhileMinimised = GrabScreenPixels();
+            PumpFor(1500);
+            if (IsIconic(dialog))
+                break;
+            HWND box = WaitForMessageBox(program, 2000);
+            const ShownMessage ended = box ? ReadMessageBox(box) : ShownMessage();
+            ASSERT_TRUE(attempt < 3 && ended.text.find(L"failed to copy from clipboard") == 0)
+                << "ended early after " << FilesIn(output.Path()).size() << " files: " << Describe(box);
+            AnswerMessageBox(box, IDOK);
+            for (const std::wstring& name : FilesIn(output.Path()))
+                DeleteFileW(output.File(name).c_str());
+        }
 
         const ShownMessage question = RestoreFromTaskbar(IDNO);
         EXPECT_EQ(L"Confirmation", question.caption);

@@ -22,23 +22,6 @@ protected:
         return focus && (focus == Box(id) || GetParent(focus) == Box(id));
     }
 
-    // The answerer also takes the dialog itself for a box when it is activated again after a
-    // box closes (a "#32770" with an IDOK button): keep the boxes only, and drop the Start
-    // command it posted to the dialog.
-    std::vector<ShownMessage> Boxes(const MessageBoxAnswerer& answerer) const
-    {
-        MSG message;
-        while (PeekMessageW(&message, *dialog, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
-        }
-        const std::wstring title = CWindowW::GetText(*dialog);
-        std::vector<ShownMessage> boxes;
-        for (const ShownMessage& shown : answerer.Shown()) {
-            if (shown.caption != title)
-                boxes.push_back(shown);
-        }
-        return boxes;
-    }
-
     // Reads into a fresh copy and expects exactly one error box with this text and the focus on id.
     void ExpectRefused(const std::wstring& text, int id)
     {
@@ -46,7 +29,7 @@ protected:
         SetFocus(Box(IDC_OTHER_GROUP));
         MessageBoxAnswerer answerer;
         EXPECT_FALSE(dialog->ReadInputs(work));
-        const std::vector<ShownMessage> boxes = Boxes(answerer);
+        const std::vector<ShownMessage>& boxes = answerer.Shown();
         ASSERT_EQ(1u, boxes.size());
         EXPECT_EQ(text, boxes[0].text);
         EXPECT_EQ(L"Error", boxes[0].caption);
@@ -58,7 +41,7 @@ protected:
         work = g_settings;
         MessageBoxAnswerer answerer;
         EXPECT_TRUE(dialog->ReadInputs(work));
-        EXPECT_TRUE(Boxes(answerer).empty());
+        EXPECT_TRUE(answerer.Shown().empty());
     }
 
     CaptureSettings work;
@@ -152,7 +135,7 @@ TEST_F(InputReader, RefusesABlankFolderWithOrWithoutAMessage)
     MessageBoxAnswerer answerer;
     CaptureSettings copy = g_settings;
     EXPECT_FALSE(dialog->ReadFolder(copy, false));
-    EXPECT_TRUE(Boxes(answerer).empty());
+    EXPECT_TRUE(answerer.Shown().empty());
     EXPECT_FALSE(FocusIsIn(IDC_FOLDER));
 }
 

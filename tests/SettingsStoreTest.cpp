@@ -291,7 +291,7 @@ private:
     bool applied = false;
 };
 
-TEST_F(SettingsStore, ARootThatCannotBeWrittenFailsTheSaveButStillLoads)
+TEST_F(SettingsStore, ARootThatCannotBeWrittenFailsSaveAndLoadUntilItIsWritableAgain)
 {
     SaveDefaults();
     PlantNumber(kSetting, L"SeqWidth", 2);
