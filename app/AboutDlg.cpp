@@ -1,12 +1,12 @@
 #include "app/AboutDlg.h"
 
+#include "app/TrimBlanks.h"
 #include "app/MainDlg.h"
 #include "app/MessageMap.h"
 #include "app/WindowCentering.h"
 
 #include <shellapi.h>
 
-#include <cwctype>
 #include <string>
 
 namespace ts {
@@ -14,22 +14,6 @@ namespace ts {
 namespace {
 
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
-
-bool IsBlank(wchar_t c)
-{
-    return std::iswspace(static_cast<wint_t>(c)) || c == L'\r';
-}
-
-std::wstring Trimmed(const std::wstring& text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 }  // namespace
 
@@ -88,7 +72,7 @@ HBRUSH CAboutDlg::OnCtlColorStatic(HDC deviceContext, HWND control)
 // the shell's own error box is turned off.
 void CAboutDlg::OnLinkClicked()
 {
-    const std::wstring address = Trimmed(CWindowW::GetText(GetDlgItem(IDC_HOMEPAGE_LINK)));
+    const std::wstring address = TrimBlanks(CWindowW::GetText(GetDlgItem(IDC_HOMEPAGE_LINK)));
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_FLAG_NO_UI;

@@ -1,28 +1,11 @@
 #include "ui/ComboBox.h"
 
+#include "app/TrimBlanks.h"
 #include "ui/FixedPoint.h"
-
-#include <cwctype>
 
 namespace combo {
 
 namespace {
-
-bool IsBlank(wchar_t c)
-{
-    return std::iswspace(static_cast<wint_t>(c)) || c == L'\r';
-}
-
-std::wstring Trimmed(const std::wstring& text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 bool ItemText(HWND box, int index, std::wstring& text)
 {
@@ -62,7 +45,7 @@ bool GetComboText(HWND box, std::wstring& text)
     std::wstring edit;
     if (!EditText(box, edit))
         return false;
-    text = Trimmed(edit);
+    text = TrimBlanks(edit);
     return true;
 }
 
