@@ -36,22 +36,6 @@ std::wstring ShotName(int number, const std::wstring& ext)
     return name;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::wstring> Sequence(int first, size_t count, const std::wstring& ext)
 {
     std::vector<std::wstring> names;

@@ -90,22 +90,6 @@ std::string ReadWhole(const std::wstring& path)
     return bytes;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::wstring ShotName(int number, const wchar_t* ext)
 {
     wchar_t name[32];
@@ -120,52 +104,12 @@ std::wstring Resource(UINT id)
     return text;
 }
 
-// Answers OK to the boxes owned by one window. The main dialog itself also has an OK button, and
-// it is activated when a failed tick shows it again; a box answerer must not press its Start.
-class COwnedBoxAnswerer {
-public:
-    explicit COwnedBoxAnswerer(HWND owner) : owner(owner)
-    {
-        current = this;
-        hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-    }
-    ~COwnedBoxAnswerer()
-    {
-        if (hook)
-            UnhookWindowsHookEx(hook);
-        current = nullptr;
-    }
-    COwnedBoxAnswerer(const COwnedBoxAnswerer&) = delete;
-    COwnedBoxAnswerer& operator=(const COwnedBoxAnswerer&) = delete;
-
-    std::vector<ShownMessage> shown;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        const HWND window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && current && window != current->owner
-            && GetWindow(window, GW_OWNER) == current->owner && GetDlgItem(window, IDOK)) {
-            current->shown.push_back(ReadMessageBox(window));
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static COwnedBoxAnswerer* current;
-    HHOOK hook = nullptr;
-    const HWND owner;
-};
-
-COwnedBoxAnswerer* COwnedBoxAnswerer::current = nullptr;
-
 class CaptureFault : public MainDlgFixture {
 protected:
     void SetUp() override
     {
         MainDlgFixture::SetUp();
-        answerer = std::make_unique<COwnedBoxAnswerer>(dialog->m_hWnd);
+        answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
         clipboardOwner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, clipboardOwner);
     }
@@ -211,7 +155,7 @@ protected:
     void RunUntilFiles(const std::wstring& folder, size_t count, DWORD timeoutMs = 10000)
     {
         const DWORD start = GetTickCount();
-        while (FilesIn(folder).size() < count && answerer->shown.empty() && GetTickCount() - start < timeoutMs)
+        while (FilesIn(folder).size() < count && answerer->Shown().empty() && GetTickCount() - start < timeoutMs)
             PumpFor(10);
         ASSERT_GE(FilesIn(folder).size(), count) << "capture ended early";
     }
@@ -220,14 +164,14 @@ protected:
     std::wstring RunUntilMessage(DWORD timeoutMs = 10000)
     {
         const DWORD start = GetTickCount();
-        while (answerer->shown.empty() && GetTickCount() - start < timeoutMs)
+        while (answerer->Shown().empty() && GetTickCount() - start < timeoutMs)
             PumpFor(10);
-        if (answerer->shown.empty())
+        if (answerer->Shown().empty())
             return L"<no message>";
-        EXPECT_EQ(1u, answerer->shown.size());
+        EXPECT_EQ(1u, answerer->Shown().size());
         EXPECT_TRUE(IsWindowVisible(dialog->m_hWnd) && !IsIconic(dialog->m_hWnd)) << "the dialog was not shown again";
         EXPECT_EQ(0u, dialog->timerId) << "the timer still runs";
-        return answerer->shown[0].text;
+        return answerer->Shown()[0].text;
     }
 
     // Every file left is a whole frame of the sequence from 0, numbered without a gap.
@@ -249,7 +193,7 @@ protected:
         }
     }
 
-    std::unique_ptr<COwnedBoxAnswerer> answerer;
+    std::unique_ptr<MessageBoxAnswerer> answerer;
     HWND clipboardOwner = nullptr;
     ChildProcess holder;
     TestFolder output;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 TestFolder::TestFolder()
 {
     wchar_t temp[MAX_PATH] = {};
@@ -68,4 +70,20 @@ void RemoveTree(const std::wstring& path)
         FindClose(find);
     }
     RemoveDirectoryW(path.c_str());
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }

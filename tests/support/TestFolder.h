@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TestFolder {
 public:
@@ -25,3 +26,6 @@ private:
 };
 
 void RemoveTree(const std::wstring& path);
+
+// The names of the files (not folders) in a folder, sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
