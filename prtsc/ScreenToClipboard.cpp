@@ -39,24 +39,29 @@ private:
     HGDIOBJ old;
 };
 
-// Deletes the bitmap unless the clipboard has taken it.
-class CBitmapOwner {
+// Owns a handle and frees it with Free, unless it was handed on with Release (to the
+// clipboard, or to the caller).
+template <class Handle, class Result, Result (WINAPI* Free)(Handle)>
+class CHandleOwner {
 public:
-    explicit CBitmapOwner(HBITMAP bitmap) : bitmap(bitmap) {}
-    ~CBitmapOwner() { if (bitmap) DeleteObject(bitmap); }
-    CBitmapOwner(const CBitmapOwner&) = delete;
-    CBitmapOwner& operator=(const CBitmapOwner&) = delete;
-    HBITMAP Get() const { return bitmap; }
-    HBITMAP Release()
+    explicit CHandleOwner(Handle handle) : handle(handle) {}
+    ~CHandleOwner() { if (handle) Free(handle); }
+    CHandleOwner(const CHandleOwner&) = delete;
+    CHandleOwner& operator=(const CHandleOwner&) = delete;
+    Handle Get() const { return handle; }
+    Handle Release()
     {
-        HBITMAP released = bitmap;
-        bitmap = nullptr;
+        Handle released = handle;
+        handle = nullptr;
         return released;
     }
 
 private:
-    HBITMAP bitmap;
+    Handle handle;
 };
+
+using CBitmapOwner = CHandleOwner<HGDIOBJ, BOOL, DeleteObject>;
+using CGlobalOwner = CHandleOwner<HGLOBAL, HGLOBAL, GlobalFree>;
 
 class CClipboardOpener {
 public:
@@ -104,27 +109,8 @@ HBITMAP GrabVirtualScreen()
             || !BitBlt(memory.dc, 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT))
             return nullptr;
     }
-    return bitmap.Release();
+    return static_cast<HBITMAP>(bitmap.Release());
 }
-
-// Frees the block unless the clipboard has taken it.
-class CGlobalOwner {
-public:
-    explicit CGlobalOwner(HGLOBAL memory) : memory(memory) {}
-    ~CGlobalOwner() { if (memory) GlobalFree(memory); }
-    CGlobalOwner(const CGlobalOwner&) = delete;
-    CGlobalOwner& operator=(const CGlobalOwner&) = delete;
-    HGLOBAL Get() const { return memory; }
-    HGLOBAL Release()
-    {
-        HGLOBAL released = memory;
-        memory = nullptr;
-        return released;
-    }
-
-private:
-    HGLOBAL memory;
-};
 
 // The bitmap as the packed DIB that Windows' clipboard makes of a screen picture: a 40-byte
 // header, BI_BITFIELDS with its three masks, 32 bits per pixel, bottom-up. Made here, before the
@@ -176,7 +162,7 @@ bool CopyScreenToClipboard(HWND owner)
     CBitmapOwner bitmap(GrabVirtualScreen());
     if (!bitmap.Get())
         return false;
-    CGlobalOwner dib(MakeScreenDib(bitmap.Get()));
+    CGlobalOwner dib(MakeScreenDib(static_cast<HBITMAP>(bitmap.Get())));
     if (!dib.Get())
         return false;
     CClipboardOpener clipboard(owner);
