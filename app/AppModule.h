@@ -24,7 +24,6 @@ public:
 
     // The instance every resource (templates, icon, strings) is loaded from.
     HINSTANCE GetResourceInstance() const { return instance; }
-    DWORD GetMainThreadId() const { return mainThreadId; }
 
 private:
     HINSTANCE instance = nullptr;

@@ -34,8 +34,6 @@ public:
     {
         return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
     }
-    LONG GetStyle() const { return ::GetWindowLongW(m_hWnd, GWL_STYLE); }
-    LONG GetExStyle() const { return ::GetWindowLongW(m_hWnd, GWL_EXSTYLE); }
 
     // The window's text; empty when it has none or cannot be read.
     static std::wstring GetText(HWND window)
