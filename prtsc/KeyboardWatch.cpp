@@ -5,6 +5,9 @@ namespace {
 // The hook procedure has no context of its own; there is only one watch.
 CKeyboardWatch* g_watch = nullptr;
 
+// Long enough for the target to announce a picture, short of the system's own limit for a hook.
+constexpr DWORD kAnswerTimeoutMs = 250;
+
 }  // namespace
 
 CKeyboardWatch::~CKeyboardWatch()
@@ -19,14 +22,17 @@ bool CKeyboardWatch::Start(DWORD target, UINT posted)
     targetThread = target;
     message = posted;
     g_watch = this;
+    answered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!ready)
-        return false;
-    thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId);
-    if (thread)
-        WaitForSingleObject(ready, INFINITE);
-    CloseHandle(ready);
-    ready = nullptr;
+    if (answered && ready) {
+        thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId);
+        if (thread)
+            WaitForSingleObject(ready, INFINITE);
+    }
+    if (ready) {
+        CloseHandle(ready);
+        ready = nullptr;
+    }
     if (!hooked)
         Stop();
     return hooked;
@@ -39,6 +45,10 @@ void CKeyboardWatch::Stop()
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
         thread = nullptr;
+    }
+    if (answered) {
+        CloseHandle(answered);
+        answered = nullptr;
     }
     threadId = 0;
     hooked = false;
@@ -76,6 +86,8 @@ LRESULT CALLBACK CKeyboardWatch::Hook(int code, WPARAM wParam, LPARAM lParam)
 
 void CKeyboardWatch::OnPrintScreen()
 {
-    if (!pending.exchange(true) && !PostThreadMessageW(targetThread, message, 0, 0))
-        pending = false;
+    // An answer left over from a press whose wait timed out must not release this one.
+    ResetEvent(answered);
+    if (PostThreadMessageW(targetThread, message, 0, 0))
+        WaitForSingleObject(answered, kAnswerTimeoutMs);
 }

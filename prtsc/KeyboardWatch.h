@@ -1,10 +1,10 @@
-// Watches for PrtSc with a low-level keyboard hook on a thread of its own, so that the hook
-// answers at once however long the work it asks for takes.
+// Watches for PrtSc with a low-level keyboard hook on a thread of its own. The hook holds each
+// PrtSc key-down only until the target has answered that the picture is announced, so that the
+// program that pressed the key finds the clipboard free again once its key press returns; the
+// long work (the screen grab) comes after the answer.
 #pragma once
 
 #include <windows.h>
-
-#include <atomic>
 
 class CKeyboardWatch {
 public:
@@ -13,12 +13,11 @@ public:
     CKeyboardWatch(const CKeyboardWatch&) = delete;
     CKeyboardWatch& operator=(const CKeyboardWatch&) = delete;
 
-    // From now on each PrtSc key-down posts `message` to the thread `targetThread`; one at a
-    // time: a press while one is still waiting adds nothing. True once the hook is in place.
+    // From now on each PrtSc key-down posts `message` to the thread `targetThread` and waits
+    // for Answer, at most a quarter of a second. True once the hook is in place.
     bool Start(DWORD targetThread, UINT message);
-    // The target calls this when it takes the message, before doing the work, so that a press
-    // during the work asks for it again.
-    void Acknowledge() { pending = false; }
+    // Called by the target when it has done what must happen before the key press returns.
+    void Answer() { SetEvent(answered); }
     void Stop();
 
 private:
@@ -28,7 +27,7 @@ private:
 
     DWORD targetThread = 0;
     UINT message = 0;
-    std::atomic<bool> pending{false};
+    HANDLE answered = nullptr;
     HANDLE thread = nullptr;
     DWORD threadId = 0;
     HANDLE ready = nullptr;

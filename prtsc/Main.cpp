@@ -1,7 +1,7 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
 #include "prtsc/KeyboardWatch.h"
-#include "prtsc/ScreenToClipboard.h"
+#include "prtsc/ScreenClipboard.h"
 
 #include <windows.h>
 
@@ -48,9 +48,10 @@ private:
     HANDLE handle;
 };
 
+// Owns the clipboard's picture between a press and the reader that asks for it.
 class CHiddenWindow {
 public:
-    CHiddenWindow()
+    explicit CHiddenWindow(CScreenClipboard& clipboard)
     {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = WindowProc;
@@ -58,7 +59,7 @@ public:
         windowClass.lpszClassName = kWindowClass;
         if (RegisterClassW(&windowClass))
             window = CreateWindowW(kWindowClass, L"tessilo-prtsc", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                   windowClass.hInstance, nullptr);
+                                   windowClass.hInstance, &clipboard);
         g_window = window;
     }
     ~CHiddenWindow()
@@ -75,10 +76,28 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
-        // WM_CLOSE gets the default: the window is destroyed, which ends the loop.
-        if (message == WM_DESTROY)
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* clipboard = reinterpret_cast<CScreenClipboard*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        switch (message) {
+        case WM_RENDERFORMAT:
+            clipboard->OnRenderFormat(static_cast<UINT>(wParam));
+            return 0;
+        case WM_RENDERALLFORMATS:
+            clipboard->OnRenderAllFormats(window);
+            return 0;
+        case WM_DESTROYCLIPBOARD:
+            clipboard->OnDestroyClipboard();
+            return 0;
+        case WM_DESTROY:
+            // WM_CLOSE gets the default: the window is destroyed, which ends the loop.
             PostQuitMessage(0);
-        return DefWindowProcW(window, message, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
     }
 
     HWND window = nullptr;
@@ -92,14 +111,16 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     return window && PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-int RunLoop(CKeyboardWatch& watch, HWND window)
+int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window)
 {
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         if (msg.hwnd == nullptr && msg.message == kGrabMessage) {
-            watch.Acknowledge();
-            if (!CopyScreenToClipboard(window))
+            const bool announced = clipboard.Announce(window);
+            // The key press returns now; a reader that asks before the grab is done waits for it.
+            watch.Answer();
+            if (!announced || !clipboard.Grab())
                 std::fputs("tessilo-prtsc: could not put the screen on the clipboard\n", stderr);
             continue;
         }
@@ -139,7 +160,8 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     // Made only once the hook is in place: whoever finds the window can press PrtSc.
-    CHiddenWindow window;
+    CScreenClipboard clipboard;
+    CHiddenWindow window(clipboard);
     if (!window.Get()) {
         std::fputs("tessilo-prtsc: could not create its window\n", stderr);
         return 1;
@@ -148,7 +170,7 @@ int wmain(int argc, wchar_t** argv)
     std::fputs("tessilo-prtsc: watching for PrtSc; Ctrl+C ends it\n", stdout);
     std::fflush(stdout);
 
-    const int result = RunLoop(watch, window.Get());
+    const int result = RunLoop(watch, clipboard, window.Get());
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     return result;
 }

@@ -2,6 +2,7 @@
 # Real captures of the Xvfb screen: tessilo.exe with its PrtSc companion, then ffmpeg's x11grab
 # into a numbered sequence, at 10/s PNG and BMP and 50/s BMP, at 1280x720 and 1920x1080.
 # Prints the table of docs/performance.md. Usage: bench-rate.sh [seconds]
+# BENCH_SIZES and BENCH_RUNS ("ext rate" pairs, comma-separated) narrow the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -63,11 +64,12 @@ per_frame() { python3 -c "import sys; f=max(1,int(sys.argv[1])); print(' + '.joi
 
 echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
 echo "|---|---|---|---|---|---|"
-for size in 1280x720 1920x1080; do
+for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
   xvfb_start "${size}x24"
   wine_start
   echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total |"
-  for run in "png 10" "bmp 10" "bmp 50"; do
+  IFS=, read -r -a runs <<<"${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
+  for run in "${runs[@]}"; do
     set -- $run
     ext=$1 rate=$2
     rm -rf "$work" && mkdir -p "$work/tessilo" "$work/ffmpeg"

@@ -66,6 +66,43 @@ TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
     EXPECT_EQ(dib.size(), WaitForClipboardDib(5000).size());
 }
 
+// The capture's own rhythm: it opens the clipboard on its next tick, which comes at once when the
+// previous one ran late. The clipboard must then be free and hold the picture of this press.
+TEST(Companion, AReaderRightAfterThePressFindsTheClipboardFreeWithThatPressesPicture)
+{
+    ChildProcess companion;
+    ASSERT_NE(nullptr, StartCompanion(companion));
+    const size_t expected = 40u + 12u
+        + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)) * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4;
+
+    for (int press = 0; press < 20; ++press) {
+        SCOPED_TRACE(press);
+        const DWORD before = GetClipboardSequenceNumber();
+        keybd_event(VK_SNAPSHOT, 0, 0, 0);
+        ASSERT_NE(before, GetClipboardSequenceNumber());
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        HGLOBAL data = GetClipboardData(CF_DIB);
+        const SIZE_T size = data ? GlobalSize(data) : 0;
+        CloseClipboard();
+        ASSERT_EQ(expected, size);
+    }
+}
+
+TEST(Companion, APictureNobodyReadYetOutlivesTheCompanion)
+{
+    ChildProcess companion;
+    HWND window = StartCompanion(companion);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(EmptyTheClipboard());
+    keybd_event(VK_SNAPSHOT, 0, 0, 0);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(0u, companion.WaitForExit(5000));
+    EXPECT_EQ(40u + 12u + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN))
+                  * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4,
+              ClipboardDib().size());
+}
+
 TEST(Companion, RunsOnceAtATimeAndEndsWithExitCode0WhenItsWindowIsClosed)
 {
     ChildProcess first;

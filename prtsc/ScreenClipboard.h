@@ -1,0 +1,32 @@
+// What Windows does on PrtSc: the screen's picture on the clipboard, taken at the press.
+//
+// The picture is announced by delayed rendering and its bytes handed over when a reader asks for
+// them. So the clipboard is held by this program only for the instant of the announcement, right
+// after the press, and never for the length of a screen grab: a reader that opens the clipboard
+// on a timer of its own does not find it taken.
+#pragma once
+
+#include "prtsc/HandleOwner.h"
+#include "prtsc/ScreenGrab.h"
+
+#include <windows.h>
+
+class CScreenClipboard {
+public:
+    // On PrtSc, first: empties the clipboard with `owner` as its owner and announces a CF_DIB.
+    // False when the clipboard cannot be opened.
+    bool Announce(HWND owner);
+    // Then: the picture a reader of the announcement gets. False when the screen cannot be
+    // copied; a reader then finds no picture.
+    bool Grab();
+
+    // The clipboard messages of the owner window.
+    void OnRenderFormat(UINT format);
+    void OnRenderAllFormats(HWND owner);
+    void OnDestroyClipboard() { picture.Reset(); }
+
+private:
+    CScreenGrabber grabber;
+    // Grabbed and not yet asked for.
+    CGlobalOwner picture;
+};
