@@ -13,8 +13,8 @@ namespace {
 
 const wchar_t kWindowClass[] = L"TessiloPrtScCompanion";
 const wchar_t kMutexName[] = L"Local\\TessiloPrtScCompanion";
-// Posted to the main thread by the keyboard watch.
-constexpr UINT kGrabMessage = WM_APP + 1;
+// Posted to the main thread by the keyboard watch on each PrtSc.
+constexpr UINT kPressMessage = WM_APP + 1;
 
 const char kHelp[] =
     "tessilo-prtsc: gives Wine the PrtSc key of Windows.\n"
@@ -48,7 +48,7 @@ private:
     HANDLE handle;
 };
 
-// Owns the clipboard's picture between a press and the reader that asks for it.
+// The clipboard owner for the pictures: it renders the one announced last when a reader asks.
 class CHiddenWindow {
 public:
     explicit CHiddenWindow(CScreenClipboard& clipboard)
@@ -116,7 +116,7 @@ int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window)
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        if (msg.hwnd == nullptr && msg.message == kGrabMessage) {
+        if (msg.hwnd == nullptr && msg.message == kPressMessage) {
             const bool announced = clipboard.Announce(window);
             // The key press returns now; a reader that asks before the grab is done waits for it.
             watch.Answer();
@@ -155,7 +155,7 @@ int wmain(int argc, wchar_t** argv)
     }
 
     CKeyboardWatch watch;
-    if (!watch.Start(GetCurrentThreadId(), kGrabMessage)) {
+    if (!watch.Start(GetCurrentThreadId(), kPressMessage)) {
         std::fputs("tessilo-prtsc: could not watch the keyboard\n", stderr);
         return 1;
     }
