@@ -18,13 +18,39 @@ ctest --test-dir "$build/native" --output-on-failure
 wine_prefix_setup "$root"
 xvfb_start 1280x720x24
 wine_start
-# A small file system for the full-disk tests, where one can be mounted (as root); without it
-# those tests are skipped.
-small="$build/smalldisk"
-mkdir -p "$small"
-mountpoint -q "$small" || mount -t tmpfs -o size=8m tessilo-small "$small" 2>/dev/null || true
-mountpoint -q "$small" && export TESSILO_SMALL_DISK="$(winepath -w "$small")"
-cleanup() { wine_stop; xvfb_stop; ! mountpoint -q "$small" || umount "$small"; }
+# Small file systems, where they can be mounted (as root); without them the tests that need them
+# are skipped. One for the full-disk tests; one that is read-only while a switch file exists, for
+# a folder made read-only during a capture (as root, a folder's permissions stop no write).
+mount_small() {  # directory
+  mkdir -p "$1"
+  mountpoint -q "$1" || mount -t tmpfs -o size=8m tessilo-small "$1" 2>/dev/null || true
+  mountpoint -q "$1"
+}
+small="$build/smalldisk" readonly="$build/readonlydisk" switch="$build/readonly-switch"
+rm -f "$switch"
+watcher=""
+if mount_small "$small"; then
+  export TESSILO_SMALL_DISK="$(winepath -w "$small")"
+fi
+if mount_small "$readonly"; then
+  export TESSILO_READONLY_DISK="$(winepath -w "$readonly")" TESSILO_READONLY_SWITCH="$(winepath -w "$switch")"
+  (
+    while sleep 0.05; do
+      state=$(awk -v m="$readonly" '$2 == m { split($4, o, ","); print o[1] }' /proc/self/mounts)
+      if [ -e "$switch" ]; then want=ro; else want=rw; fi
+      # A remount waits for no writer: busy now, done on a later round.
+      [ "$state" = "$want" ] || mount -o "remount,$want" "$readonly" 2>/dev/null || true
+    done
+  ) &
+  watcher=$!
+fi
+cleanup() {
+  wine_stop
+  xvfb_stop
+  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
+  rm -f "$switch"
+  for disk in "$small" "$readonly"; do ! mountpoint -q "$disk" || umount "$disk"; done
+}
 trap cleanup EXIT
 
 ctest --test-dir "$build" --output-on-failure --timeout 300

@@ -242,6 +242,82 @@ TEST_F(CaptureFault, AFileInPlaceOfTheOutputFolderEndsTheCaptureWith132)
     EXPECT_EQ("not a folder", output.Read(L"out"));
 }
 
+// The environment variable as a wide string; empty when it is not set.
+std::wstring WideEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::wstring(value, value + std::strlen(value)) : std::wstring();
+}
+
+// A small file system mounted by the test command (TESSILO_READONLY_DISK) that the command
+// remounts read-only while the file TESSILO_READONLY_SWITCH exists, and writable again once it
+// is gone.
+class ReadOnlyDisk : public CaptureFault {
+protected:
+    void SetUp() override
+    {
+        CaptureFault::SetUp();
+        root = WideEnvironment("TESSILO_READONLY_DISK");
+        switchFile = WideEnvironment("TESSILO_READONLY_SWITCH");
+        if (root.empty() || switchFile.empty())
+            GTEST_SKIP() << "TESSILO_READONLY_DISK names no file system that can be made read-only";
+        folder = root + L"\\capture";
+        ASSERT_TRUE(MakeWritable());
+        RemoveTree(folder);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+
+    void TearDown() override
+    {
+        if (!root.empty()) {
+            EXPECT_TRUE(MakeWritable());
+            RemoveTree(folder);
+        }
+        CaptureFault::TearDown();
+    }
+
+    // Asks for the change and waits until a file can (or cannot) be made on the file system.
+    bool MakeWritable() { return Switch(false); }
+    bool MakeReadOnly() { return Switch(true); }
+
+    bool Switch(bool readOnly)
+    {
+        if (readOnly)
+            CloseHandle(CreateFileW(switchFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        else
+            DeleteFileW(switchFile.c_str());
+        const std::wstring probe = root + L"\\probe";
+        const DWORD start = GetTickCount();
+        do {
+            HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            const bool writable = file != INVALID_HANDLE_VALUE;
+            if (writable)
+                CloseHandle(file);
+            if (writable != readOnly)
+                return true;
+            PumpFor(20);
+        } while (GetTickCount() - start < 5000);
+        return false;
+    }
+
+    std::wstring root;
+    std::wstring switchFile;
+    std::wstring folder;
+};
+
+TEST_F(ReadOnlyDisk, TheOutputFolderMadeReadOnlyDuringACaptureEndsItWith132)
+{
+    const std::string block = MakeScreenDib(64, 48, false);
+    PlaceDib(block);
+    Start(folder, 3);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
+
+    ASSERT_TRUE(MakeReadOnly());
+    EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
+    ExpectWholeFrames(folder, L"bmp", block, 2);
+}
+
 // A small file system mounted by the test command (TESSILO_SMALL_DISK, a Windows path), filled
 // here until only `frames` and a half pictures fit.
 class FullDisk : public CaptureFault {
@@ -249,10 +325,9 @@ protected:
     void SetUp() override
     {
         CaptureFault::SetUp();
-        const char* disk = std::getenv("TESSILO_SMALL_DISK");
-        if (!disk || !*disk)
+        root = WideEnvironment("TESSILO_SMALL_DISK");
+        if (root.empty())
             GTEST_SKIP() << "TESSILO_SMALL_DISK names no small file system";
-        root.assign(disk, disk + std::strlen(disk));
         folder = root + L"\\capture";
         RemoveTree(folder);
         DeleteFileW(Filler().c_str());
