@@ -1,7 +1,9 @@
 // Times one capture frame against the machine's limit: for screen-like pictures placed on the
 // clipboard as the system places a screen picture, the raw limit (one block copy and one file
-// write), the clipboard copy, the BMP and PNG saves, and GDI+'s own share of a PNG save.
+// write), the clipboard copy, the BMP and PNG saves, and GDI+'s own share of a PNG save; then
+// the copy of a block that another process placed (clipboard_placer.exe), as in a capture.
 // Usage: frame_benchmark.exe [folder] [frames]
+#include "bench/ClipboardPlacer.h"
 #include "bench/ScreenPicture.h"
 #include "image/CaptureImage.h"
 #include "image/Dib.h"
@@ -89,6 +91,45 @@ public:
     const HWND handle;
 };
 
+// clipboard_placer.exe, started from this program's folder; no window when it could not be.
+class CPlacerProcess {
+public:
+    CPlacerProcess()
+    {
+        wchar_t path[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring command(path, length);
+        command = command.substr(0, command.find_last_of(L'\\') + 1) + L"clipboard_placer.exe";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        if (!CreateProcessW(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return;
+        for (int attempt = 0; attempt < 250 && !window; ++attempt) {
+            window = FindWindowExW(HWND_MESSAGE, nullptr, kPlacerClass, nullptr);
+            if (!window)
+                Sleep(20);
+        }
+    }
+    ~CPlacerProcess()
+    {
+        if (!process.hProcess)
+            return;
+        if (window)
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CPlacerProcess(const CPlacerProcess&) = delete;
+    CPlacerProcess& operator=(const CPlacerProcess&) = delete;
+
+    HWND window = nullptr;
+
+private:
+    PROCESS_INFORMATION process = {};
+};
+
 // Lends the file image's header and bits to a CDib, as the PNG save does.
 class CBorrowedDib {
 public:
@@ -125,7 +166,10 @@ void RemoveFiles(const std::wstring& folder)
 
 class CBenchmark {
 public:
-    CBenchmark(const std::wstring& folder, int frames, HWND window) : folder(folder), frames(frames), window(window) {}
+    CBenchmark(const std::wstring& folder, int frames, HWND window, HWND placer)
+        : folder(folder), frames(frames), window(window), placer(placer)
+    {
+    }
 
     void Run(int width, int height);
 
@@ -138,12 +182,16 @@ private:
     void PngParts(const std::vector<uint8_t>& block, std::vector<double>& creation, std::vector<double>& encoding,
                   std::vector<double>& both);
     std::vector<double> ConvertingCopy(const std::vector<uint8_t>& block);
+    // The read of a block that the placer process put on the clipboard, as a capture reads the
+    // companion's: Wine moves it out of its server, where the benchmark's own block is at hand.
+    std::vector<double> ForeignCopy(const std::vector<uint8_t>& block, int width, int height, uint32_t seed);
     bool Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext);
     void Row(const char* route, const std::vector<double>& samples, double raw);
 
     const std::wstring folder;
     const int frames;
     const HWND window;
+    const HWND placer;
     CCaptureImage capture;
 };
 
@@ -238,6 +286,26 @@ std::vector<double> CBenchmark::ConvertingCopy(const std::vector<uint8_t>& block
     return samples;
 }
 
+std::vector<double> CBenchmark::ForeignCopy(const std::vector<uint8_t>& block, int width, int height,
+                                            uint32_t seed)
+{
+    std::vector<double> samples;
+    if (!placer || !Prepare(block, L"foreign", L"bmp"))
+        return samples;
+    for (int i = 0; i < frames; ++i) {
+        if (!SendMessageW(placer, kPlaceMessage, MAKEWPARAM(width, height), static_cast<LPARAM>(seed))) {
+            std::fprintf(stderr, "the placer could not place its picture\n");
+            break;
+        }
+        CStopwatch watch;
+        const bool copied = capture.CopyFromClipboard();
+        samples.push_back(watch.Lap());
+        if (!copied)
+            std::fprintf(stderr, "copy of the placer's picture failed\n");
+    }
+    return samples;
+}
+
 void CBenchmark::Row(const char* route, const std::vector<double>& samples, double raw)
 {
     if (samples.empty()) {
@@ -251,12 +319,14 @@ void CBenchmark::Row(const char* route, const std::vector<double>& samples, doub
 
 void CBenchmark::Run(int width, int height)
 {
-    const std::vector<uint8_t> block = MakeScreenDib(width, height, static_cast<uint32_t>(width * 31 + height));
+    const uint32_t seed = static_cast<uint32_t>(width * 31 + height);
+    const std::vector<uint8_t> block = MakeScreenDib(width, height, seed);
     std::vector<double> raw, bmpCopy, bmpSave, bmpTick, pngCopy, pngSave, pngTick, creation, encoding, gdiplus;
     Ticks(block, L"bmp", bmpCopy, bmpSave, bmpTick, &raw);
     Ticks(block, L"png", pngCopy, pngSave, pngTick, nullptr);
     PngParts(block, creation, encoding, gdiplus);
     const std::vector<double> converting = ConvertingCopy(block);
+    const std::vector<double> foreign = ForeignCopy(block, width, height, seed);
 
     if (raw.empty())
         return;
@@ -273,9 +343,15 @@ void CBenchmark::Run(int width, int height)
     Row("  GDI+ creation + encoding", gdiplus, rawMedian);
     Row("PNG tick: copy + save", pngTick, rawMedian);
     Row("CopyFromClipboard after CF_BITMAP (system conversion)", converting, rawMedian);
+    Row("CopyFromClipboard (CF_DIB placed by another process)", foreign, rawMedian);
     if (!bmpTick.empty() && !pngTick.empty() && !gdiplus.empty())
         std::printf("\nBMP tick / raw limit: %.2f; PNG tick / GDI+ creation + encoding: %.2f\n",
                     Summarise(bmpTick).median / rawMedian, Summarise(pngTick).median / Summarise(gdiplus).median);
+    if (!foreign.empty() && !bmpSave.empty() && !pngSave.empty() && !gdiplus.empty())
+        std::printf("With the other process's block: BMP tick / raw limit: %.2f; PNG tick / GDI+ creation + "
+                    "encoding: %.2f\n",
+                    (Summarise(foreign).median + Summarise(bmpSave).median) / rawMedian,
+                    (Summarise(foreign).median + Summarise(pngSave).median) / Summarise(gdiplus).median);
     std::fflush(stdout);
 }
 
@@ -300,7 +376,10 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "no window for the clipboard\n");
         return 1;
     }
-    CBenchmark benchmark(folder, frames, window.handle);
+    CPlacerProcess placer;
+    if (!placer.window)
+        std::fprintf(stderr, "clipboard_placer.exe did not start: no read of another process's block\n");
+    CBenchmark benchmark(folder, frames, window.handle, placer.window);
     const int sizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
     for (const auto& size : sizes)
         benchmark.Run(size[0], size[1]);
