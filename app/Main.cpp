@@ -2,20 +2,17 @@
 #include "app/AppModule.h"
 #include "app/MainDlg.h"
 #include "app/MessageLoop.h"
+#include "image/GdiplusSession.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 #include <objbase.h>
 
 namespace {
 
 int Run(LPWSTR /*commandLine*/, int showCommand)
 {
-    Gdiplus::GdiplusStartupInput startupInput;
-    ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &startupInput, nullptr);
-
+    CGdiplusSession gdiplus;
     int result = 0;
     {
         CMessageLoop loop;
@@ -29,8 +26,6 @@ int Run(LPWSTR /*commandLine*/, int showCommand)
             g_module.RemoveMessageLoop();
         }
     }
-
-    Gdiplus::GdiplusShutdown(gdiplusToken);
     return result;
 }
 

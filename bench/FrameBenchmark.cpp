@@ -5,10 +5,10 @@
 // Usage: frame_benchmark.exe [folder] [frames]
 #include "bench/ClipboardPlacer.h"
 #include "bench/ScreenPicture.h"
+#include "image/BorrowedDib.h"
 #include "image/CaptureImage.h"
-#include "image/Dib.h"
+#include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
-#include "image/BmpFileHeader.h"
 #include "settings/CaptureSettings.h"
 
 #include <windows.h>
@@ -59,21 +59,6 @@ Summary Summarise(std::vector<double> samples)
     const size_t n = samples.size();
     return {samples[n / 2], samples[n / 4], samples[(3 * n) / 4], samples.front(), samples.back()};
 }
-
-class CGdiplusSession {
-public:
-    CGdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    }
-    ~CGdiplusSession() { Gdiplus::GdiplusShutdown(token); }
-    CGdiplusSession(const CGdiplusSession&) = delete;
-    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-
-private:
-    ULONG_PTR token = 0;
-};
 
 class CMessageWindow {
 public:
@@ -128,20 +113,6 @@ public:
 
 private:
     PROCESS_INFORMATION process = {};
-};
-
-// Lends the file image's header and bits to a CDib, as the PNG save does.
-class CBorrowedDib {
-public:
-    explicit CBorrowedDib(std::vector<uint8_t>& file)
-    {
-        dib.Attach(file.data() + bmp::kFileHeaderSize, file.data() + dib::ReadU32(file.data(), bmp::kOffBits));
-    }
-    ~CBorrowedDib() { dib.Detach(nullptr, nullptr); }
-    CBorrowedDib(const CBorrowedDib&) = delete;
-    CBorrowedDib& operator=(const CBorrowedDib&) = delete;
-
-    CDib dib;
 };
 
 std::wstring FileName(const std::wstring& folder, const wchar_t* route, int frame, const wchar_t* ext)

@@ -1,4 +1,5 @@
 #include "bench/ScreenPicture.h"
+#include "image/ClipboardGuards.h"
 
 #include <cstring>
 
@@ -95,21 +96,6 @@ void DrawScreen(CPixels& pixels, uint32_t seed)
     DrawText(pixels, w - 120, h - 22, w - 8, h - 8, Rgb(220, 220, 220), state);
 }
 
-// Owns an open clipboard.
-class CClipboardSession {
-public:
-    explicit CClipboardSession(HWND window) : opened(OpenClipboard(window) != FALSE) {}
-    ~CClipboardSession()
-    {
-        if (opened)
-            CloseClipboard();
-    }
-    CClipboardSession(const CClipboardSession&) = delete;
-    CClipboardSession& operator=(const CClipboardSession&) = delete;
-
-    const bool opened;
-};
-
 }  // namespace
 
 std::vector<uint8_t> MakeScreenDib(int width, int height, uint32_t seed)
@@ -144,7 +130,7 @@ bool PlaceDibOnClipboard(HWND window, const std::vector<uint8_t>& block)
     }
     std::memcpy(target, block.data(), block.size());
     GlobalUnlock(memory);
-    CClipboardSession clipboard(window);
+    CClipboardOpener clipboard(window);
     if (!clipboard.opened || !EmptyClipboard() || !SetClipboardData(CF_DIB, memory)) {
         GlobalFree(memory);
         return false;
@@ -162,7 +148,7 @@ bool PlaceBitmapOnClipboard(HWND window, const std::vector<uint8_t>& block)
     ReleaseDC(nullptr, screen);
     if (!bitmap)
         return false;
-    CClipboardSession clipboard(window);
+    CClipboardOpener clipboard(window);
     if (!clipboard.opened || !EmptyClipboard() || !SetClipboardData(CF_BITMAP, bitmap)) {
         DeleteObject(bitmap);
         return false;

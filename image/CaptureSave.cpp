@@ -2,8 +2,8 @@
 // BMP file image itself.
 #include "capture/OutputPath.h"
 #include "image/BmpFileHeader.h"
+#include "image/BorrowedDib.h"
 #include "image/CaptureImage.h"
-#include "image/Dib.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
 
@@ -29,18 +29,6 @@ bool IsPngExtension(const std::wstring& ext)
     return true;
 }
 
-// Lends the inside of the file image to a CDib and always takes it back, so that the CDib never
-// frees memory it does not own.
-class CBorrowedDib {
-public:
-    CBorrowedDib(uint8_t* header, uint8_t* bits) { dib.Attach(header, bits); }
-    ~CBorrowedDib() { dib.Detach(nullptr, nullptr); }
-    CBorrowedDib(const CBorrowedDib&) = delete;
-    CBorrowedDib& operator=(const CBorrowedDib&) = delete;
-
-    CDib dib;
-};
-
 class CStreamOwner {
 public:
     IStream* stream = nullptr;
@@ -59,8 +47,7 @@ bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
 {
     if (!bmp::HoldsWholeBitmap(fileImage.data(), fileImage.size()))
         return false;
-    const uint32_t offBits = dib::ReadU32(fileImage.data(), bmp::kOffBits);
-    CBorrowedDib borrowed(fileImage.data() + bmp::kFileHeaderSize, fileImage.data() + offBits);
+    CBorrowedDib borrowed(fileImage);
     CImageEncoder encoder(L"image/png");
     if (SUCCEEDED(encoder.Save(borrowed.dib, false, path)))
         return true;

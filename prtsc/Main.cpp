@@ -1,5 +1,6 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
 #include "prtsc/ScreenClipboard.h"
 
@@ -35,18 +36,6 @@ bool RunningUnderWine()
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
-
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle) : handle(handle) {}
-    ~CHandle() { if (handle) CloseHandle(handle); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return handle; }
-
-private:
-    HANDLE handle;
-};
 
 // The clipboard owner for the pictures: it renders the one announced last when a reader asks.
 class CHiddenWindow {
@@ -148,7 +137,7 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
 
-    CHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+    CHandleOwner<HANDLE, BOOL, CloseHandle> mutex(CreateMutexW(nullptr, FALSE, kMutexName));
     if (!mutex.Get() || GetLastError() == ERROR_ALREADY_EXISTS) {
         std::fputs("tessilo-prtsc: already running\n", stderr);
         return 1;

@@ -2,6 +2,7 @@
 #include "capture/OutputPath.h"
 #include "image/CaptureImage.h"
 #include "image/Dib.h"
+#include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/TestFolder.h"
@@ -10,6 +11,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,13 +73,8 @@ std::string AsString(const std::vector<uint8_t>& bytes)
 
 class ImageSave : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-    }
-
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
+    static void SetUpTestSuite() { gdiplus = std::make_unique<CGdiplusSession>(); }
+    static void TearDownTestSuite() { gdiplus.reset(); }
 
     void SetUp() override
     {
@@ -114,13 +111,13 @@ protected:
         }
     }
 
-    static ULONG_PTR gdiplusToken;
+    static std::unique_ptr<CGdiplusSession> gdiplus;
     TestFolder folder;
     CaptureSettings saved;
     CCaptureImage image;
 };
 
-ULONG_PTR ImageSave::gdiplusToken = 0;
+std::unique_ptr<CGdiplusSession> ImageSave::gdiplus;
 
 TEST_F(ImageSave, ReplacesExistingFilesWithTheBmpBytesOrAPngOfTheSamePixels)
 {
