@@ -25,6 +25,8 @@ class CMainDlg : public CDialogImpl<CMainDlg, CDialogW>,
                  public CIdleHandler {
 public:
     enum { IDD = IDD_MAINDLG };
+    // Posted by the restore that ends a capture: the question comes once that restore is done.
+    static constexpr UINT WM_CAPTURE_ENDED = WM_APP + 1;
 
     BOOL msgHandled = FALSE;
 
@@ -66,6 +68,7 @@ public:
     // capture/StartCapture.cpp
     void OnStart();
     void OnSysCommand(UINT command, POINT point);
+    LRESULT OnCaptureEnded(WPARAM, LPARAM);
     bool OpenFolder(const std::wstring& path);
 
     // capture/CaptureTick.cpp

@@ -20,6 +20,10 @@ public:
     {
         return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    }
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
         return ::SendDlgItemMessageW(m_hWnd, id, message, wParam, lParam);

@@ -47,7 +47,8 @@ void CMainDlg::OnStart()
         std::wstring question;
         FormatResourceString(question, IDS_CONFIRM_OVERWRITE, static_cast<int>(names.size()),
                              OverwriteList(names).c_str());
-        if (ShowMessage(question, MB_YESNO) != IDYES)
+        // No is the default: a reflexive Enter must not delete the user's files.
+        if (ShowMessage(question, MB_YESNO | MB_DEFBUTTON2) != IDYES)
             return;
         for (const std::wstring& name : names) {
             const std::wstring path = JoinPath(folder, name);
@@ -88,9 +89,18 @@ void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
     if (selection == 2)
         combo::Select(start, 2);
 
+    // A window manager's restore arrives while Wine handles its X event, and until that returns no
+    // box can paint or take input: ask afterwards. The capture is over now, so a second restore
+    // notification before the question finds nothing to end.
+    tickCount = 0;
+    PostMessage(WM_CAPTURE_ENDED);
+}
+
+LRESULT CMainDlg::OnCaptureEnded(WPARAM, LPARAM)
+{
     if (ShowMessage(IDS_CAPTURE_ENDED, MB_YESNO) == IDYES)
         OpenFolder(g_settings.folderHistory.Front());
-    tickCount = 0;
+    return 0;
 }
 
 bool CMainDlg::OpenFolder(const std::wstring& path)

@@ -6,10 +6,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" xvfb
 "$root/scripts/build.sh" >/dev/null
 
-wine_prefix_setup "$root"
+wine_prefix_setup "$build/wineprefix"
 xvfb_start 1920x1080x24
 wine_start
 folder="$build/bench-frame"

@@ -10,9 +10,9 @@ seconds=${1:-10}
 . "$root/scripts/wine-env.sh"
 
 # ffmpeg only for this benchmark.
-"$root/scripts/install-deps.sh" ffmpeg
+"$root/scripts/install-deps.sh" xvfb ffmpeg
 "$root/scripts/build.sh" >/dev/null
-wine_prefix_setup "$root"
+wine_prefix_setup "$build/wineprefix"
 
 work="$build/bench-rate"
 cleanup() { wine_stop; xvfb_stop; rm -rf "$work"; }

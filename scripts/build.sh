@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Cross-compiles the program and the test programs into build/.
+# Cross-compiles into build/: everything, or the targets named. Usage: build.sh [target ...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2
+cmake --build "$build" -j2 ${1:+--target "$@"}

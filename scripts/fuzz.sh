@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}/fuzz
 seconds=${1:-60}
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" clang
 cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2
 

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, only those that are missing.
-# Usage: install-deps.sh [extra package ...]
+# Installs the Debian packages that building and running under Wine need, and the extra ones a
+# script names, only those that are missing. Usage: install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 xvfb libboost1.81-dev googletest
-          g++ clang "$@")
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine libboost1.81-dev googletest "$@")
 
 missing=()
 for package in "${packages[@]}"; do
@@ -14,6 +13,6 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
+echo "Installing packages: ${missing[*]}" >&2
 $sudo apt-get update -q
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

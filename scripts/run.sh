@@ -1,26 +1,36 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Tessilo under Wine on your display, with the
-# PrtSc companion running beside it for as long as Tessilo runs.
+# Installs what is missing, builds Tessilo and its PrtSc companion, and starts Tessilo under Wine
+# on your display, with the companion beside it for as long as Tessilo runs.
+# Settings live in your Wine prefix: $WINEPREFIX when set, else one of Tessilo's own under
+# ${XDG_DATA_HOME:-~/.local/share}/tessilo, which a clean rebuild and the tests leave alone.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
-wine_prefix_setup "$root"
-
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
+"$root/scripts/install-deps.sh"
+
+echo "Building tessilo.exe and tessilo-prtsc.exe in $build" >&2
+mkdir -p "$build"
+if ! "$root/scripts/build.sh" tessilo tessilo-prtsc >"$build/build.log" 2>&1; then
+  tail -n 30 "$build/build.log" >&2
+  echo "The build failed; the whole log is $build/build.log" >&2
+  exit 1
+fi
+
+wine_prefix_setup "${WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/tessilo/wineprefix}"
+
 # PrtSc leaves nothing on Wine's clipboard; the companion puts the screen there as Windows does.
 # When one already runs, this one ends at once and the running one is left alone.
 wine "$build/bin/tessilo-prtsc.exe" </dev/null >"$build/tessilo-prtsc.log" 2>&1 &
 companion=$!
-# Ctrl+C for the companion: it unhooks the keyboard and ends. Tessilo's exit code is kept.
-stop_companion() {
-  local status=$?
-  kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null
-  exit "$status"
-}
-trap stop_companion EXIT
-wine "$build/bin/tessilo.exe"
+# Ctrl+C for the companion: it unhooks the keyboard and ends.
+trap 'kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null' EXIT
+
+status=0
+wine "$build/bin/tessilo.exe" || status=$?
+# Tessilo ends with 2 after a normal close; anything else is passed on.
+[ "$status" -ne 2 ] || status=0
+exit "$status"

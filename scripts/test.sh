@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
@@ -15,7 +15,8 @@ cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_CXX_COMPILER=g++ -DCMAK
 cmake --build "$build/native" -j2
 ctest --test-dir "$build/native" --output-on-failure
 
-wine_prefix_setup "$root"
+# The tests' own prefix: they delete and rewrite the stored settings, never the user's.
+wine_prefix_setup "$build/wineprefix"
 xvfb_start 1280x720x24
 wine_start
 # Small file systems, where they can be mounted (as root); without them the tests that need them
@@ -46,6 +47,7 @@ if mount_small "$readonly"; then
 fi
 cleanup() {
   wine_stop
+  openbox_stop
   xvfb_stop
   [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
   rm -f "$switch"
@@ -53,4 +55,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ctest --test-dir "$build" --output-on-failure --timeout 300
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-exclude desktop
+# Then on a desktop: a window manager, and real input through the X server.
+openbox_start
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex desktop

@@ -1,20 +1,26 @@
-# Sourced by the scripts: a private Wine prefix inside the build tree, made on first use.
-wine_prefix_setup() {
-  local root=$1
-  local build=${BUILD_DIR:-$root/build}
-  export WINEPREFIX="$build/wineprefix"
+# Sourced by the scripts: a Wine prefix, made on first use, with the fonts a dialog has on Windows.
+wine_prefix_setup() {  # prefix
+  export WINEPREFIX=$1
   export WINEDEBUG=-all
   # No Mono or Gecko installer waits for a click.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Making the Wine prefix $WINEPREFIX (first start only, about 15 s)" >&2
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
-  # The caption buttons need Wine's own symbol font.
-  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
-    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-  fi
+  # "MS Shell Dlg" is Tahoma, as on Windows, and the caption buttons need Marlett: Wine ships
+  # both (fonts-wine) but a new prefix does not find them where Debian puts them.
+  local font fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    if [ ! -f "/usr/share/wine/fonts/$font" ]; then
+      echo "Wine's font $font is missing: install the package fonts-wine" >&2
+      return 1
+    fi
+    [ -f "$fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$fonts/"
+  done
 }
 
 # Starts the wineserver and Wine's own services now, detached from our output: started by the
@@ -42,6 +48,24 @@ xvfb_start() {
   done
   echo "Xvfb did not start" >&2
   return 1
+}
+
+# Starts openbox on $DISPLAY and waits until it manages the screen; openbox_stop ends it.
+openbox_start() {
+  openbox >/dev/null 2>&1 &
+  OPENBOX_PID=$!
+  for _ in $(seq 50); do
+    # Answered only by a window manager that keeps the desktop list.
+    xdotool get_num_desktops >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "openbox did not start" >&2
+  return 1
+}
+
+openbox_stop() {
+  [ -n "${OPENBOX_PID:-}" ] && kill "$OPENBOX_PID" 2>/dev/null && wait "$OPENBOX_PID" 2>/dev/null
+  OPENBOX_PID=""
 }
 
 xvfb_stop() {

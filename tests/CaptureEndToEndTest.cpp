@@ -1,10 +1,7 @@
 // The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
 // checked on disk and against the screen.
 #include "res/resource.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/Companion.h"
-#include "tests/support/RemoteDialog.h"
-#include "tests/support/TestFolder.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -112,87 +109,8 @@ void CheckScreenPng(const std::string& file)
     EXPECT_EQ(file.size(), at);
 }
 
-// For failure messages: what a message box says.
-std::string Describe(HWND box)
-{
-    if (!box)
-        return "no message box";
-    const ShownMessage shown = ReadMessageBox(box);
-    std::string text;
-    for (wchar_t c : shown.caption + L": " + shown.text)
-        text += c < 128 ? static_cast<char>(c) : '?';
-    return text;
-}
-
-class CaptureEndToEnd : public ::testing::Test {
+class CaptureEndToEnd : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        // A first start every time, and no picture left over from another test.
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-        ASSERT_TRUE(EmptyTheClipboard());
-    }
-
-    void TearDown() override
-    {
-        program.Kill();
-        companion.Kill();
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-    }
-
-    void StartWithCompanion()
-    {
-        ASSERT_NE(nullptr, StartCompanion(companion));
-        StartProgram();
-    }
-
-    void StartProgram()
-    {
-        ASSERT_TRUE(program.Start(L"tessilo.exe"));
-        dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
-        ASSERT_NE(nullptr, dialog);
-    }
-
-    void FillInputs(const std::wstring& folder, const std::wstring& ext, int start, const std::wstring& rate)
-    {
-        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_FOLDER, folder));
-        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_FILENAME, L"shot"));
-        ASSERT_TRUE(SelectComboItem(dialog, IDC_SEQ_WIDTH, L"0000"));
-        ASSERT_TRUE(SelectComboItem(dialog, IDC_EXTENSION, ext));
-        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_START_NUMBER, std::to_wstring(start)));
-        ASSERT_TRUE(TypeIntoCombo(dialog, IDC_SAVE_RATE, rate));
-    }
-
-    void PressStart()
-    {
-        startedAt = GetTickCount();
-        ClickButton(dialog, IDOK);
-    }
-
-    // Until the dialog has minimised itself; false when a message box comes first or time runs out.
-    bool WaitUntilMinimised(DWORD timeoutMs)
-    {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < timeoutMs) {
-            if (IsIconic(dialog))
-                return true;
-            if (WaitForMessageBox(program, 0))
-                return false;
-            PumpFor(10);
-        }
-        return false;
-    }
-
-    bool WaitForFiles(const std::wstring& folder, size_t count, DWORD timeoutMs)
-    {
-        const DWORD start = GetTickCount();
-        while (FilesIn(folder).size() < count && GetTickCount() - start < timeoutMs)
-            PumpFor(20);
-        return FilesIn(folder).size() >= count;
-    }
-
-    bool ShownNormal() const { return IsWindowVisible(dialog) && !IsIconic(dialog); }
-
     // Ends a capture as the taskbar does and answers the question; the texts of that box.
     ShownMessage RestoreFromTaskbar(int answer)
     {
@@ -258,11 +176,6 @@ protected:
         Close();
     }
 
-    ChildProcess companion;
-    ChildProcess program;
-    HWND dialog = nullptr;
-    TestFolder output;
-    DWORD startedAt = 0;
     DWORD boxAt = 0;
     bool shownNormalAtBox = false;
 };

@@ -1,4 +1,5 @@
 #include "capture/OutputFolder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TestFolder.h"
@@ -148,19 +149,27 @@ TEST_F(StartCommand, RestoringDuringACaptureAddsTheNextNumberAndAsks)
     SelectItem(IDC_START_NUMBER, 1);
     MessageBoxAnswerer answerer(IDNO);
     dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    // Under a window manager the restore comes inside Wine's X event handling, where no box can
+    // paint or take input: the question waits until the restore has returned. A second restore
+    // notification before it finds no capture left to end.
+    EXPECT_TRUE(answerer.Shown().empty());
+    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(0, dialog->tickCount);
+    PumpFor(50);
 
     ASSERT_EQ(1u, answerer.Shown().size());
     EXPECT_EQ(L"Capture is ended. Open the output folder?", answerer.Shown()[0].text);
     EXPECT_EQ(3, Count(IDC_START_NUMBER));
     EXPECT_EQ(L"125", ItemText(IDC_START_NUMBER, 2));
     EXPECT_EQ(1, Selection(IDC_START_NUMBER));
-    EXPECT_EQ(0, dialog->tickCount);
 
     // A second capture replaces the third item and keeps it selected.
     SelectItem(IDC_START_NUMBER, 2);
     dialog->tickCount = 1;
     dialog->capture.savedCount = 7;
     dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(50);
+    EXPECT_EQ(2u, answerer.Shown().size());
     EXPECT_EQ(3, Count(IDC_START_NUMBER));
     EXPECT_EQ(L"107", ItemText(IDC_START_NUMBER, 2));
     EXPECT_EQ(2, Selection(IDC_START_NUMBER));
@@ -172,6 +181,7 @@ TEST_F(StartCommand, ARestoreWithoutACaptureAsksNothing)
     MessageBoxAnswerer answerer(IDNO);
     dialog->ShowWindow(SW_SHOWMINIMIZED);
     dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(50);
     EXPECT_TRUE(answerer.Shown().empty());
     EXPECT_FALSE(dialog->IsIconic());
 }
@@ -183,6 +193,7 @@ TEST_F(StartCommand, TheNextNumberAfterTheLargestStartNumberDoesNotWrap)
     g_settings.startNumber = INT32_MAX;
     MessageBoxAnswerer answerer(IDNO);
     dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(50);
     EXPECT_EQ(L"2147483649", ItemText(IDC_START_NUMBER, 2));
 }
 

@@ -1,0 +1,98 @@
+// The real tessilo.exe on a desktop with a window manager, driven through the X server as a
+// person drives it: real clicks and keys, and a restore asked of the window manager. Needs a
+// window manager on the display (the test command starts openbox for these tests).
+#include "res/resource.h"
+#include "tests/support/ProgramFixture.h"
+#include "tests/support/XServer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && GetTickCount() - start < timeoutMs)
+        PumpFor(20);
+    return !IsWindow(window);
+}
+
+bool Responds(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
+}
+
+class Desktop : public ProgramFixture {
+protected:
+    // A box that has just appeared is given a moment to be mapped and painted, as a person
+    // would see it before clicking.
+    HWND WaitForQuestion()
+    {
+        HWND box = WaitForMessageBox(program, 5000);
+        PumpFor(300);
+        return box;
+    }
+
+    void CloseWithEscape()
+    {
+        ASSERT_TRUE(ActivateWindow(dialog));
+        PumpFor(300);
+        ASSERT_TRUE(PressKey("Escape"));
+        EXPECT_EQ(2u, program.WaitForExit(10000));
+    }
+};
+
+TEST_F(Desktop, ACaptureEndedByTheWindowManagersRestoreAsksOnceAndTakesTheAnswerAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 2, 5000)) << Describe(WaitForMessageBox(program, 0));
+
+    // As the window list of the window manager, or a taskbar, brings it back.
+    ASSERT_TRUE(ActivateWindow(dialog));
+    HWND box = WaitForQuestion();
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(ShownNormal());
+    EXPECT_EQ(L"Capture is ended. Open the output folder?", ReadMessageBox(box).text);
+    const std::vector<std::wstring> written = FilesIn(output.Path());
+
+    ASSERT_TRUE(ClickOn(GetDlgItem(box, IDNO)));
+    ASSERT_TRUE(WaitUntilGone(box, 5000)) << "the question took no click";
+    EXPECT_TRUE(Responds(dialog));
+    EXPECT_EQ(nullptr, WaitForMessageBox(program, 700)) << "asked more than once";
+    EXPECT_EQ(written, FilesIn(output.Path())) << "a file was written after the restore";
+    EXPECT_EQ(std::to_wstring(written.size()), ComboItem(dialog, IDC_START_NUMBER, 2));
+    ASSERT_NO_FATAL_FAILURE(CloseWithEscape());
+}
+
+TEST_F(Desktop, EnterAtTheOverwriteQuestionKeepsTheFilesAndStartsNothing)
+{
+    const std::vector<std::wstring> old = {L"shot0000.bmp", L"shot0001.bmp", L"shot0002.bmp"};
+    for (const std::wstring& name : old)
+        ASSERT_TRUE(output.Write(name, "old"));
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
+
+    HWND box = WaitForQuestion();
+    ASSERT_NE(nullptr, box);
+    ASSERT_TRUE(ActivateWindow(box));
+    PumpFor(300);
+    ASSERT_TRUE(PressKey("Return"));
+    ASSERT_TRUE(WaitUntilGone(box, 5000));
+
+    PumpFor(700);
+    EXPECT_TRUE(ShownNormal()) << "a capture started";
+    EXPECT_EQ(old, FilesIn(output.Path()));
+    for (const std::wstring& name : old)
+        EXPECT_TRUE(output.Read(name) == "old") << "overwritten";
+    ASSERT_NO_FATAL_FAILURE(CloseWithEscape());
+}
+
+}  // namespace
