@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool
+# fonts-noto-cjk: the Japanese texts are measured in a font that has their glyphs.
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool fonts-noto-cjk
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
