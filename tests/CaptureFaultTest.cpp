@@ -405,4 +405,35 @@ TEST_F(FullDisk, APngCaptureEndsWith132AndLeavesOnlyWholeFrames)
     FillsUpAndEndsWith132(0, L"png");
 }
 
+TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWas)
+{
+    const std::string old(100000, 'o');
+    CCaptureImage image;
+    const std::string file = BmpFileOf(MakeScreenDib(320, 240, true));
+    image.fileImage.assign(file.begin(), file.end());
+    g_settings.folderHistory.Push(folder);
+    g_settings.specHistory.Push(L"shot");
+    g_settings.seqWidth = 4;
+    g_settings.startNumber = 0;
+    for (const wchar_t* ext : {L"bmp", L"png"}) {
+        SCOPED_TRACE(ext);
+        const std::wstring name = ShotName(0, ext);
+        const std::wstring path = folder + L"\\" + name;
+        HANDLE existing = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, existing);
+        DWORD written = 0;
+        WriteFile(existing, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
+        CloseHandle(existing);
+        // Room for a quarter of the picture: the write fails after the file was opened.
+        ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(file.size() / 4));
+
+        g_settings.ext = ext;
+        EXPECT_FALSE(image.Save());
+        EXPECT_TRUE(ReadWhole(path) == old) << "the file was changed or removed";
+        EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder));
+        DeleteFileW(path.c_str());
+        DeleteFileW(Filler().c_str());
+    }
+}
+
 }  // namespace
