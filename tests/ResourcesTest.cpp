@@ -10,7 +10,7 @@
 namespace {
 
 // What the keyboard and the boxes depend on in one control.
-struct ControlSpec {
+struct ExpectedControl {
     const wchar_t* className;
     int id;
     DWORD kindMask;   // the style bits that make the kind of control
@@ -19,13 +19,19 @@ struct ControlSpec {
     bool right;       // WS_EX_RIGHT
 };
 
-ControlSpec GroupBox(int id) { return {L"Button", id, BS_TYPEMASK, BS_GROUPBOX, 0, false}; }
-ControlSpec Button(int id) { return {L"Button", id, BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP, false}; }
-ControlSpec DefaultButton(int id) { return {L"Button", id, BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, false}; }
-ControlSpec Combo(int id, DWORD kind, bool right = false) { return {L"ComboBox", id, 3, kind, WS_TABSTOP, right}; }
-ControlSpec Label() { return {L"Static", -1, SS_TYPEMASK | SS_CENTERIMAGE, SS_LEFT | SS_CENTERIMAGE, WS_GROUP, false}; }
-ControlSpec Text(int id = -1, DWORD notify = 0) { return {L"Static", id, SS_TYPEMASK | SS_NOTIFY, SS_LEFT | notify, WS_GROUP, false}; }
-ControlSpec Picture(DWORD kind) { return {L"Static", -1, SS_TYPEMASK, kind, 0, false}; }
+ExpectedControl GroupBox(int id) { return {L"Button", id, BS_TYPEMASK, BS_GROUPBOX, 0, false}; }
+ExpectedControl Button(int id) { return {L"Button", id, BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP, false}; }
+ExpectedControl DefaultButton(int id) { return {L"Button", id, BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, false}; }
+ExpectedControl Combo(int id, DWORD kind, bool right = false) { return {L"ComboBox", id, 3, kind, WS_TABSTOP, right}; }
+ExpectedControl Picture(DWORD kind) { return {L"Static", -1, SS_TYPEMASK, kind, 0, false}; }
+ExpectedControl Label()
+{
+    return {L"Static", -1, SS_TYPEMASK | SS_CENTERIMAGE, SS_LEFT | SS_CENTERIMAGE, WS_GROUP, false};
+}
+ExpectedControl Text(int id = -1, DWORD notify = 0)
+{
+    return {L"Static", id, SS_TYPEMASK | SS_NOTIFY, SS_LEFT | notify, WS_GROUP, false};
+}
 
 std::wstring ClassOf(HWND window)
 {
@@ -35,7 +41,7 @@ std::wstring ClassOf(HWND window)
 }
 
 // The controls of the dialog that the dialog manager makes from the template, in their order.
-void ExpectControls(int dialogId, LANGID language, const std::vector<ControlSpec>& table)
+void ExpectControls(int dialogId, LANGID language, const std::vector<ExpectedControl>& table)
 {
     HWND dialog = CreateDialogFromTemplate(dialogId, language);
     ASSERT_NE(nullptr, dialog);
@@ -44,13 +50,13 @@ void ExpectControls(int dialogId, LANGID language, const std::vector<ControlSpec
         if (row >= table.size())
             continue;
         SCOPED_TRACE(testing::Message() << "row " << row + 1);
-        const ControlSpec& spec = table[row];
+        const ExpectedControl& expected = table[row];
         const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
-        EXPECT_EQ(0, lstrcmpiW(spec.className, ClassOf(control).c_str())) << ClassOf(control);
-        EXPECT_EQ(static_cast<WORD>(spec.id), static_cast<WORD>(GetDlgCtrlID(control)));
-        EXPECT_EQ(spec.kind, style & spec.kindMask);
-        EXPECT_EQ(spec.keyboard, style & (WS_GROUP | WS_TABSTOP));
-        EXPECT_EQ(spec.right, (GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_RIGHT) != 0);
+        EXPECT_EQ(0, lstrcmpiW(expected.className, ClassOf(control).c_str())) << ClassOf(control);
+        EXPECT_EQ(static_cast<WORD>(expected.id), static_cast<WORD>(GetDlgCtrlID(control)));
+        EXPECT_EQ(expected.kind, style & expected.kindMask);
+        EXPECT_EQ(expected.keyboard, style & (WS_GROUP | WS_TABSTOP));
+        EXPECT_EQ(expected.right, (GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_RIGHT) != 0);
     }
     EXPECT_EQ(table.size(), row);
     DestroyWindow(dialog);
@@ -58,15 +64,15 @@ void ExpectControls(int dialogId, LANGID language, const std::vector<ControlSpec
 
 TEST(Resources, DialogsOfBothLanguagesGetTheControlsTheKeyboardAndTheBoxesRelyOn)
 {
-    const std::vector<ControlSpec> mainDialog = {
+    const std::vector<ExpectedControl> mainDialog = {
         GroupBox(IDC_FOLDER_GROUP), Combo(IDC_FOLDER, CBS_DROPDOWN), Button(ID_OPEN_FOLDER),
         Button(ID_SELECT_FOLDER), GroupBox(IDC_FILENAME_GROUP), Label(), Combo(IDC_FILENAME, CBS_DROPDOWN), Label(),
         Combo(IDC_SEQ_WIDTH, CBS_DROPDOWNLIST, true), Label(), Label(), Combo(IDC_EXTENSION, CBS_DROPDOWNLIST),
         Picture(SS_ETCHEDVERT), Label(), Combo(IDC_START_NUMBER, CBS_DROPDOWN, true), Label(),
         GroupBox(IDC_OTHER_GROUP), Label(), Combo(IDC_SAVE_RATE, CBS_DROPDOWN, true), Label(), Text(), Text(), Text(),
         DefaultButton(IDOK), Button(ID_APP_ABOUT)};
-    const std::vector<ControlSpec> aboutBox = {DefaultButton(IDOK), Text(),           Picture(SS_ICON),
-                                               GroupBox(IDC_STATIC), Text(),          Text(IDC_HOMEPAGE_LINK, SS_NOTIFY)};
+    const std::vector<ExpectedControl> aboutBox = {DefaultButton(IDOK), Text(), Picture(SS_ICON), GroupBox(IDC_STATIC),
+                                                   Text(), Text(IDC_HOMEPAGE_LINK, SS_NOTIFY)};
     for (LANGID language : {kEnglish, kJapanese}) {
         SCOPED_TRACE(testing::Message() << "language " << language);
         {
