@@ -10,6 +10,16 @@
 
 namespace {
 
+// The restored placement has already maximised the dialog. A shell's ordinary start
+// (SW_SHOWNORMAL) and a start without start-up information (SW_SHOWDEFAULT) would make it
+// normal again; a minimised or hidden start is still honoured.
+int FirstShowCommand(const ts::CMainDlg& dialog, int showCommand)
+{
+    if (dialog.IsZoomed() && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT))
+        return SW_SHOWMAXIMIZED;
+    return showCommand;
+}
+
 int Run(LPWSTR /*commandLine*/, int showCommand)
 {
     CGdiplusSession gdiplus;
@@ -20,7 +30,7 @@ int Run(LPWSTR /*commandLine*/, int showCommand)
         {
             ts::CMainDlg dialog;
             if (dialog.Create()) {
-                dialog.ShowWindow(showCommand);
+                dialog.ShowWindow(FirstShowCommand(dialog, showCommand));
                 result = loop.Run();
             }
             g_module.RemoveMessageLoop();

@@ -1,6 +1,13 @@
 #include "capture/PrintScreen.h"
 
-#include <windows.h>
+#include "image/ClipboardGuards.h"
+
+void ClearClipboard(HWND owner)
+{
+    CClipboardOpener clipboard(owner);
+    if (clipboard.opened)
+        EmptyClipboard();
+}
 
 void SimulatePrintScreen()
 {

@@ -63,6 +63,8 @@ void CMainDlg::OnStart()
     SaveSettings();
 
     capture.Reset();
+    // A picture copied before Start must never pass for the screen when the press puts none there.
+    ClearClipboard(m_hWnd);
     SimulatePrintScreen();
     prepareAttempts = 0;
     StartCaptureTimer(100);

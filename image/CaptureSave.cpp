@@ -1,10 +1,12 @@
 // Writing the captured picture under the next number: PNG through GDI+, anything else as the
-// BMP file image itself.
+// BMP file image itself. Each is written beside the final name and takes it only when whole, so
+// a failed save leaves no cut file and never touches a file that was there before.
 #include "capture/OutputPath.h"
 #include "image/BmpFileHeader.h"
 #include "image/BorrowedDib.h"
 #include "image/CaptureImage.h"
 #include "image/ImageEncoder.h"
+#include "image/ReplacementFile.h"
 #include "settings/CaptureSettings.h"
 
 #include <shlwapi.h>
@@ -49,32 +51,28 @@ bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
         return false;
     CBorrowedDib borrowed(fileImage);
     CImageEncoder encoder(L"image/png");
-    if (SUCCEEDED(encoder.Save(borrowed.dib, false, path)))
-        return true;
-    // The encoder may have left a cut file (a full disk): only whole frames stay behind.
-    if (!IsEqualCLSID(encoder.clsid, CLSID_NULL))
-        DeleteFileW(path.c_str());
-    return false;
+    CReplacementFile file(path);
+    return file.Created() && SUCCEEDED(encoder.Save(borrowed.dib, false, file.Path())) && file.Commit();
+}
+
+// The whole image in one write; the file is closed again on every path.
+bool WriteWholeFile(const wchar_t* path, const std::vector<uint8_t>& bytes)
+{
+    CStreamOwner file;
+    if (FAILED(SHCreateStreamOnFileW(path, kStreamMode, &file.stream)) || !file.stream)
+        return false;
+    const auto length = static_cast<ULONG>(bytes.size());
+    ULONG written = 0;
+    // A short write is a failure too, not a cut file behind a reported success.
+    return SUCCEEDED(file.stream->Write(bytes.data(), length, &written)) && written == length;
 }
 
 bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
 {
-    // Checked before the file is opened, which would empty an existing file.
     if (fileImage.empty() || fileImage.size() > MAXDWORD)
         return false;
-    const auto length = static_cast<ULONG>(fileImage.size());
-    {
-        CStreamOwner file;
-        if (FAILED(SHCreateStreamOnFileW(path.c_str(), kStreamMode, &file.stream)) || !file.stream)
-            return false;
-        ULONG written = 0;
-        // A short write is a failure too, not a cut file behind a reported success.
-        if (SUCCEEDED(file.stream->Write(fileImage.data(), length, &written)) && written == length)
-            return true;
-    }
-    // Closed above; only whole frames stay behind.
-    DeleteFileW(path.c_str());
-    return false;
+    CReplacementFile file(path);
+    return file.Created() && WriteWholeFile(file.Path(), fileImage) && file.Commit();
 }
 
 }  // namespace

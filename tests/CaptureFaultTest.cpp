@@ -138,7 +138,8 @@ protected:
         CloseClipboard();
     }
 
-    // Starts a capture at 10 per second into folder, from the picture now on the clipboard.
+    // Starts a capture at 10 per second into folder. Start empties the clipboard; a PlaceDib
+    // right after it stands for the picture of its PrtSc press.
     void Start(const std::wstring& folder, int ext)
     {
         SetEditText(IDC_FOLDER, folder);
@@ -199,11 +200,25 @@ protected:
     TestFolder output;
 };
 
+TEST_F(CaptureFault, APictureOnTheClipboardBeforeStartIsNeverSavedAndStartEndsWith130)
+{
+    // No companion runs here: under Wine the press puts nothing on the clipboard.
+    PlaceDib(MakeScreenDib(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), false));
+    dialog->ShowWindow(SW_SHOWNORMAL);
+    const DWORD start = GetTickCount();
+    Start(output.Path(), 3);
+    // RunUntilMessage also checks that the dialog is shown and not minimised.
+    EXPECT_EQ(Resource(IDS_ERR_PREPARE_CAPTURE), RunUntilMessage(3000));
+    // Ten preparation ticks, 100 ms apart.
+    EXPECT_GE(GetTickCount() - start, 900u);
+    EXPECT_TRUE(FilesIn(output.Path()).empty());
+}
+
 TEST_F(CaptureFault, TheClipboardHeldOpenByAnotherProgramEndsTheCaptureWith131)
 {
     const std::string block = MakeScreenDib(64, 48, false);
-    PlaceDib(block);
     Start(output.Path(), 3);
+    PlaceDib(block);
     ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
 
     // Ten intervals: no retry within one tick can outlast it.
@@ -215,8 +230,8 @@ TEST_F(CaptureFault, TheClipboardHeldOpenByAnotherProgramEndsTheCaptureWith131)
 TEST_F(CaptureFault, APictureOfAnotherSizeEndsTheCaptureWith131AndIsNotSaved)
 {
     const std::string block = MakeScreenDib(64, 48, false);
-    PlaceDib(block);
     Start(output.Path(), 3);
+    PlaceDib(block);
     ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
 
     // Another byte size: a picture of the same pixel count would pass for the prepared one.
@@ -230,8 +245,8 @@ TEST_F(CaptureFault, AFileInPlaceOfTheOutputFolderEndsTheCaptureWith132)
     // As root, a read-only folder does not stop a write; a file where the folder was does.
     const std::wstring folder = output.File(L"out");
     const std::string block = MakeScreenDib(64, 48, false);
-    PlaceDib(block);
     Start(folder, 3);
+    PlaceDib(block);
     ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
 
     const std::wstring kept = output.File(L"kept");
@@ -309,8 +324,8 @@ protected:
 TEST_F(ReadOnlyDisk, TheOutputFolderMadeReadOnlyDuringACaptureEndsItWith132)
 {
     const std::string block = MakeScreenDib(64, 48, false);
-    PlaceDib(block);
     Start(folder, 3);
+    PlaceDib(block);
     ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
 
     ASSERT_TRUE(MakeReadOnly());
@@ -369,8 +384,8 @@ protected:
     {
         const std::string block = MakeScreenDib(320, 240, true);
         ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(block.size() * 5 / 2));
-        PlaceDib(block);
         Start(folder, ext);
+        PlaceDib(block);
         EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
         // No cut file is left under the failed number: every name of the sequence is a frame.
         ExpectWholeFrames(folder, name, block, 2);
@@ -388,6 +403,37 @@ TEST_F(FullDisk, ABmpCaptureEndsWith132AndLeavesOnlyWholeFrames)
 TEST_F(FullDisk, APngCaptureEndsWith132AndLeavesOnlyWholeFrames)
 {
     FillsUpAndEndsWith132(0, L"png");
+}
+
+TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWas)
+{
+    const std::string old(100000, 'o');
+    CCaptureImage image;
+    const std::string file = BmpFileOf(MakeScreenDib(320, 240, true));
+    image.fileImage.assign(file.begin(), file.end());
+    g_settings.folderHistory.Push(folder);
+    g_settings.specHistory.Push(L"shot");
+    g_settings.seqWidth = 4;
+    g_settings.startNumber = 0;
+    for (const wchar_t* ext : {L"bmp", L"png"}) {
+        SCOPED_TRACE(ext);
+        const std::wstring name = ShotName(0, ext);
+        const std::wstring path = folder + L"\\" + name;
+        HANDLE existing = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, existing);
+        DWORD written = 0;
+        WriteFile(existing, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
+        CloseHandle(existing);
+        // Room for a quarter of the picture: the write fails after the file was opened.
+        ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(file.size() / 4));
+
+        g_settings.ext = ext;
+        EXPECT_FALSE(image.Save());
+        EXPECT_TRUE(ReadWhole(path) == old) << "the file was changed or removed";
+        EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder));
+        DeleteFileW(path.c_str());
+        DeleteFileW(Filler().c_str());
+    }
 }
 
 }  // namespace

@@ -181,4 +181,37 @@ TEST_F(ImageSave, AFailedSaveKeepsTheCountSoTheNextTryUsesTheSameName)
     EXPECT_TRUE(folder.Exists(L"scene0000.png"));
 }
 
+TEST_F(ImageSave, AFailedSaveLeavesTheFileAlreadyUnderItsNameAsItWas)
+{
+    const std::string old(5000, 'o');
+    std::vector<uint8_t> noBitmap = image.fileImage;
+    WriteI32(noBitmap.data() + 14, dib::kWidth, 0);   // GDI+ makes no bitmap of zero width
+    struct Case {
+        const wchar_t* ext;
+        std::vector<uint8_t> picture;
+        bool heldOpen;   // by a reader that shares no delete: the new file cannot take its name
+    };
+    // Refused before any file is made, and written whole but kept from the name.
+    const Case cases[] = {{L"png", noBitmap, false},
+                          {L"bmp", {}, false},
+                          {L"png", image.fileImage, true},
+                          {L"bmp", image.fileImage, true}};
+    for (const Case& c : cases) {
+        const std::wstring name = FormatName(0, c.ext);
+        SCOPED_TRACE(testing::Message() << name << (c.heldOpen ? " held open" : ""));
+        ASSERT_TRUE(folder.Write(name, old));
+        HANDLE reader = c.heldOpen ? CreateFileW(folder.File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr)
+                                   : INVALID_HANDLE_VALUE;
+        image.fileImage = c.picture;
+        EXPECT_FALSE(SaveAs(c.ext));
+        if (reader != INVALID_HANDLE_VALUE)
+            CloseHandle(reader);
+        EXPECT_TRUE(folder.Read(name) == old) << "the file was changed or removed";
+        EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder.Path()));
+        DeleteFileW(folder.File(name).c_str());
+    }
+    EXPECT_EQ(0, image.savedCount);
+}
+
 }  // namespace

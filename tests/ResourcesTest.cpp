@@ -5,8 +5,86 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace {
+
+// What the keyboard and the boxes depend on in one control.
+struct ExpectedControl {
+    const wchar_t* className;
+    int id;
+    DWORD kindMask;   // the style bits that make the kind of control
+    DWORD kind;
+    DWORD keyboard;   // WS_GROUP and WS_TABSTOP, exactly
+    bool right;       // WS_EX_RIGHT
+};
+
+ExpectedControl GroupBox(int id) { return {L"Button", id, BS_TYPEMASK, BS_GROUPBOX, 0, false}; }
+ExpectedControl Button(int id) { return {L"Button", id, BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP, false}; }
+ExpectedControl DefaultButton(int id) { return {L"Button", id, BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, false}; }
+ExpectedControl Combo(int id, DWORD kind, bool right = false) { return {L"ComboBox", id, 3, kind, WS_TABSTOP, right}; }
+ExpectedControl Picture(DWORD kind) { return {L"Static", -1, SS_TYPEMASK, kind, 0, false}; }
+ExpectedControl Label()
+{
+    return {L"Static", -1, SS_TYPEMASK | SS_CENTERIMAGE, SS_LEFT | SS_CENTERIMAGE, WS_GROUP, false};
+}
+ExpectedControl Text(int id = -1, DWORD notify = 0)
+{
+    return {L"Static", id, SS_TYPEMASK | SS_NOTIFY, SS_LEFT | notify, WS_GROUP, false};
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// The controls of the dialog that the dialog manager makes from the template, in their order.
+void ExpectControls(int dialogId, LANGID language, const std::vector<ExpectedControl>& table)
+{
+    HWND dialog = CreateDialogFromTemplate(dialogId, language);
+    ASSERT_NE(nullptr, dialog);
+    size_t row = 0;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT), ++row) {
+        if (row >= table.size())
+            continue;
+        SCOPED_TRACE(testing::Message() << "row " << row + 1);
+        const ExpectedControl& expected = table[row];
+        const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        EXPECT_EQ(0, lstrcmpiW(expected.className, ClassOf(control).c_str())) << ClassOf(control);
+        EXPECT_EQ(static_cast<WORD>(expected.id), static_cast<WORD>(GetDlgCtrlID(control)));
+        EXPECT_EQ(expected.kind, style & expected.kindMask);
+        EXPECT_EQ(expected.keyboard, style & (WS_GROUP | WS_TABSTOP));
+        EXPECT_EQ(expected.right, (GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_RIGHT) != 0);
+    }
+    EXPECT_EQ(table.size(), row);
+    DestroyWindow(dialog);
+}
+
+TEST(Resources, DialogsOfBothLanguagesGetTheControlsTheKeyboardAndTheBoxesRelyOn)
+{
+    const std::vector<ExpectedControl> mainDialog = {
+        GroupBox(IDC_FOLDER_GROUP), Combo(IDC_FOLDER, CBS_DROPDOWN), Button(ID_OPEN_FOLDER),
+        Button(ID_SELECT_FOLDER), GroupBox(IDC_FILENAME_GROUP), Label(), Combo(IDC_FILENAME, CBS_DROPDOWN), Label(),
+        Combo(IDC_SEQ_WIDTH, CBS_DROPDOWNLIST, true), Label(), Label(), Combo(IDC_EXTENSION, CBS_DROPDOWNLIST),
+        Picture(SS_ETCHEDVERT), Label(), Combo(IDC_START_NUMBER, CBS_DROPDOWN, true), Label(),
+        GroupBox(IDC_OTHER_GROUP), Label(), Combo(IDC_SAVE_RATE, CBS_DROPDOWN, true), Label(), Text(), Text(), Text(),
+        DefaultButton(IDOK), Button(ID_APP_ABOUT)};
+    const std::vector<ExpectedControl> aboutBox = {DefaultButton(IDOK), Text(), Picture(SS_ICON), GroupBox(IDC_STATIC),
+                                                   Text(), Text(IDC_HOMEPAGE_LINK, SS_NOTIFY)};
+    for (LANGID language : {kEnglish, kJapanese}) {
+        SCOPED_TRACE(testing::Message() << "language " << language);
+        {
+            SCOPED_TRACE("main dialog");
+            ExpectControls(IDD_MAINDLG, language, mainDialog);
+        }
+        {
+            SCOPED_TRACE("About box");
+            ExpectControls(IDD_ABOUTBOX, language, aboutBox);
+        }
+    }
+}
 
 TEST(ResourceString, LoadsFromTheRealTableAndFailsForAMissingId)
 {

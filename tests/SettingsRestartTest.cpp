@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -23,13 +24,20 @@ std::wstring TextOf(HWND window)
 // The program with its main dialog up; closed with the close box, answering any box it shows.
 class RunningProgram {
 public:
-    RunningProgram()
+    explicit RunningProgram(int showCommand = ChildProcess::kNoShowCommand)
     {
-        if (program.Start(L"tessilo.exe"))
+        if (program.Start(L"tessilo.exe", L"", showCommand))
             dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
     }
 
     HWND Dialog() const { return dialog; }
+    // Waits until the program takes input: the start-up show command has been applied by then.
+    void WaitUntilShown() const
+    {
+        WaitForInputIdle(program.Handle(), 10000);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    }
     HWND Box(int id) const { return GetDlgItem(dialog, id); }
     std::wstring Text(int id) const { return TextOf(Box(id)); }
     int Selection(int id) const { return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0)); }
@@ -145,6 +153,41 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
     EXPECT_EQ(L"7", third.Text(IDC_START_NUMBER));
     EXPECT_EQ(L"2.50", third.Text(IDC_SAVE_RATE));
     EXPECT_EQ(2u, third.Close());
+}
+
+// What a close while maximised leaves: "Fullscreen" 1 and the last normal rectangle.
+void StoreMaximisedPlacement()
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Window", 0,
+                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+    const std::pair<const wchar_t*, DWORD> values[] = {
+        {L"Fullscreen", 1}, {L"Left", 100}, {L"Top", 80}, {L"Right", 700}, {L"Bottom", 560}};
+    for (const auto& value : values)
+        RegSetValueExW(key, value.first, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value.second), sizeof(DWORD));
+    RegCloseKey(key);
+}
+
+TEST_F(SettingsRestart, AWindowClosedMaximisedComesBackMaximisedUnlessStartedMinimised)
+{
+    // Under Wine without a window manager a window maximised after it was shown is soon made
+    // normal again, so the first close while maximised is stored by hand; the second start
+    // follows the close of the first.
+    ASSERT_NO_FATAL_FAILURE(StoreMaximisedPlacement());
+    // As a shell starts a program, and with no start-up information at all.
+    for (int showCommand : {SW_SHOWNORMAL, ChildProcess::kNoShowCommand}) {
+        SCOPED_TRACE(showCommand);
+        RunningProgram program(showCommand);
+        ASSERT_NE(nullptr, program.Dialog());
+        program.WaitUntilShown();
+        EXPECT_TRUE(IsZoomed(program.Dialog()));
+        EXPECT_EQ(2u, program.Close());
+    }
+    RunningProgram minimised(SW_SHOWMINNOACTIVE);
+    ASSERT_NE(nullptr, minimised.Dialog());
+    minimised.WaitUntilShown();
+    EXPECT_TRUE(IsIconic(minimised.Dialog()));
+    EXPECT_EQ(2u, minimised.Close());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ ChildProcess::~ChildProcess()
     Kill();
 }
 
-bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments)
+bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments, int showCommand)
 {
     Kill();
     std::wstring path = TestProgramFolder() + program;
@@ -22,6 +22,10 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& argume
         commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    if (showCommand != kNoShowCommand) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     return CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info) != FALSE;
 }

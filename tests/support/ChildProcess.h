@@ -16,8 +16,12 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts `program` (a file name beside the test program) with `arguments`.
-    bool Start(const std::wstring& program, const std::wstring& arguments = L"");
+    // No STARTF_USESHOWWINDOW: the program is left to its default show command.
+    static constexpr int kNoShowCommand = -1;
+
+    // Starts `program` (a file name beside the test program) with `arguments`, and with
+    // `showCommand` as its start-up show command unless it is kNoShowCommand.
+    bool Start(const std::wstring& program, const std::wstring& arguments = L"", int showCommand = kNoShowCommand);
     // A visible top-level window of the process with this class and caption (either may be
     // empty to match any), waiting up to `timeoutMs`.
     HWND WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const;

@@ -79,6 +79,11 @@ const BYTE* FindResourceData(LPCWSTR type, LPCWSTR name, LANGID language, size_t
     return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
 }
 
+INT_PTR CALLBACK InertDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
 }  // namespace
 
 bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog)
@@ -129,6 +134,16 @@ bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog)
         dialog.items.push_back(item);
     }
     return true;
+}
+
+HWND CreateDialogFromTemplate(int id, LANGID language)
+{
+    size_t size = 0;
+    const BYTE* data = FindResourceData(RT_DIALOG, MAKEINTRESOURCEW(id), language, size);
+    if (!data)
+        return nullptr;
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(data), nullptr,
+                                      InertDialogProc, 0);
 }
 
 std::map<UINT, std::wstring> LoadStringTable(LANGID language)

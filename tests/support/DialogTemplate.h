@@ -30,6 +30,10 @@ struct DialogTemplate {
 // False when the template is missing in that language.
 bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog);
 
+// A hidden dialog that the dialog manager made from the template in that language, its
+// procedure doing nothing; null when the template is missing. The caller destroys it.
+HWND CreateDialogFromTemplate(int id, LANGID language);
+
 // Every string of the table in that language, by id.
 std::map<UINT, std::wstring> LoadStringTable(LANGID language);
 
