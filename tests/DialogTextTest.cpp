@@ -2,6 +2,7 @@
 // one-line text whole inside its control. Checks the templates of the user interface language
 // (the test command runs these tests once more under a Japanese user interface).
 #include "res/resource.h"
+#include "tests/support/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +13,13 @@
 
 namespace {
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
-
 // The template of the user interface language, made into a window.
 class TemplateWindow {
 public:
     explicit TemplateWindow(int id)
+        : window(CreateDialogFromTemplate(id, PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? kJapanese
+                                                                                                         : kEnglish))
     {
-        const LANGID language = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE
-            ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
-            : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-        HMODULE module = GetModuleHandleW(nullptr);
-        HRSRC resource = FindResourceExW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */, MAKEINTRESOURCEW(id), language);
-        HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-        if (loaded)
-            window = CreateDialogIndirectParamW(module, static_cast<LPCDLGTEMPLATEW>(LockResource(loaded)), nullptr,
-                                                PlainDialogProc, 0);
     }
     ~TemplateWindow()
     {
@@ -40,7 +29,7 @@ public:
     TemplateWindow(const TemplateWindow&) = delete;
     TemplateWindow& operator=(const TemplateWindow&) = delete;
 
-    HWND window = nullptr;
+    HWND window;
 };
 
 std::wstring FamilyOf(HWND window)
