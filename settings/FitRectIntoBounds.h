@@ -18,6 +18,21 @@ Coordinate Saturated(int64_t value)
     return static_cast<Coordinate>(std::min(std::max(value, low), high));
 }
 
+// One axis: the far side first, then the near side, the span's length unchanged.
+template <class Coordinate>
+void FitSpan(Coordinate& nearSide, Coordinate& farSide, Coordinate boundNear, Coordinate boundFar)
+{
+    const int64_t length = static_cast<int64_t>(farSide) - nearSide;
+    if (farSide > boundFar) {
+        farSide = boundFar;
+        nearSide = Saturated<Coordinate>(farSide - length);
+    }
+    if (nearSide < boundNear) {
+        nearSide = boundNear;
+        farSide = Saturated<Coordinate>(nearSide + length);
+    }
+}
+
 }  // namespace detail
 
 // Bottom, then top, then right, then left: a rectangle taller or wider than the bounds ends at
@@ -25,23 +40,6 @@ Coordinate Saturated(int64_t value)
 template <class Rect>
 void FitRectIntoBounds(Rect& rect, const Rect& bounds)
 {
-    using Coordinate = decltype(rect.left);
-    const int64_t width = static_cast<int64_t>(rect.right) - rect.left;
-    const int64_t height = static_cast<int64_t>(rect.bottom) - rect.top;
-    if (rect.bottom > bounds.bottom) {
-        rect.bottom = bounds.bottom;
-        rect.top = detail::Saturated<Coordinate>(rect.bottom - height);
-    }
-    if (rect.top < bounds.top) {
-        rect.top = bounds.top;
-        rect.bottom = detail::Saturated<Coordinate>(rect.top + height);
-    }
-    if (rect.right > bounds.right) {
-        rect.right = bounds.right;
-        rect.left = detail::Saturated<Coordinate>(rect.right - width);
-    }
-    if (rect.left < bounds.left) {
-        rect.left = bounds.left;
-        rect.right = detail::Saturated<Coordinate>(rect.left + width);
-    }
+    detail::FitSpan(rect.top, rect.bottom, bounds.top, bounds.bottom);
+    detail::FitSpan(rect.left, rect.right, bounds.left, bounds.right);
 }
