@@ -27,13 +27,6 @@ void SetIcons(HWND window)
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-void FillFromHistory(HWND box, const ValueHistory& history)
-{
-    for (const std::wstring& entry : history)
-        combo::Add(box, entry);
-    combo::Select(box, 0);
-}
-
 }  // namespace
 
 BOOL CMainDlg::OnInitDialog(HWND /*focus*/, LPARAM /*initParam*/)
@@ -52,8 +45,8 @@ BOOL CMainDlg::OnInitDialog(HWND /*focus*/, LPARAM /*initParam*/)
     g_settings.Load();
 
     const CaptureSettings& settings = g_settings;
-    FillFromHistory(GetDlgItem(IDC_FOLDER), settings.folderHistory);
-    FillFromHistory(GetDlgItem(IDC_FILENAME), settings.specHistory);
+    combo::RefillCombo(GetDlgItem(IDC_FOLDER), settings.folderHistory);
+    combo::RefillCombo(GetDlgItem(IDC_FILENAME), settings.specHistory);
 
     HWND width = GetDlgItem(IDC_SEQ_WIDTH);
     for (const wchar_t* item : kWidthItems)
