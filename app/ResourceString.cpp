@@ -23,3 +23,10 @@ bool LoadResourceString(UINT id, std::wstring& text)
         text.assign(text.size() * 10, L'\0');
     }
 }
+
+std::wstring ResourceString(UINT id)
+{
+    std::wstring text;
+    LoadResourceString(id, text);
+    return text;
+}

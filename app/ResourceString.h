@@ -8,6 +8,8 @@
 
 // Loads string resource id; false (and an empty text) when there is none.
 bool LoadResourceString(UINT id, std::wstring& text);
+// The text of string resource id; empty when there is none.
+std::wstring ResourceString(UINT id);
 
 // Formats with the platform's wide printf rules (%s is a wide string) into a buffer of the
 // format's length plus 1024 characters, cutting what does not fit.

@@ -21,9 +21,7 @@ public:
     // A text whose resource cannot be loaded is shown empty.
     int ShowMessage(UINT textId, UINT flags)
     {
-        std::wstring text;
-        LoadResourceString(textId, text);
-        return ShowMessage(text, flags);
+        return ShowMessage(ResourceString(textId), flags);
     }
 
     template <class... Args>
@@ -39,17 +37,10 @@ private:
     static const std::wstring& Caption(UINT flags)
     {
         if (flags & MB_ICONERROR) {
-            static const std::wstring error = LoadedString(ErrorCaptionId);
+            static const std::wstring error = ResourceString(ErrorCaptionId);
             return error;
         }
-        static const std::wstring confirm = LoadedString(ConfirmCaptionId);
+        static const std::wstring confirm = ResourceString(ConfirmCaptionId);
         return confirm;
-    }
-
-    static std::wstring LoadedString(UINT id)
-    {
-        std::wstring text;
-        LoadResourceString(id, text);
-        return text;
     }
 };

@@ -17,11 +17,7 @@ namespace {
 // The picker's instruction, loaded on first use and kept for the life of the program.
 const std::wstring& PickerInstruction()
 {
-    static const std::wstring instruction = [] {
-        std::wstring text;
-        LoadResourceString(IDS_SELECT_FOLDER, text);
-        return text;
-    }();
+    static const std::wstring instruction = ResourceString(IDS_SELECT_FOLDER);
     return instruction;
 }
 
