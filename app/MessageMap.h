@@ -96,9 +96,3 @@ private:
         func(reinterpret_cast<MINMAXINFO*>(l));                                                    \
         return 0;                                                                                  \
     })
-
-#define TS_MSG_WM_SIZE(func)                                                                       \
-    TS_MESSAGE_HANDLER(WM_SIZE, [this](WPARAM w, LPARAM l) -> LRESULT {                            \
-        func(static_cast<UINT>(w), SIZE{LOWORD(l), HIWORD(l)});                                    \
-        return 0;                                                                                  \
-    })
