@@ -1,6 +1,6 @@
 // Writing the captured picture under the next number: PNG through GDI+, anything else as the
-// BMP file image itself. Each is written beside the final name and takes it only when whole, so
-// a failed save leaves no cut file and never touches a file that was there before.
+// BMP file image itself. A failed save leaves no cut file and never touches a file that was there
+// before it.
 #include "capture/OutputPath.h"
 #include "image/BmpFileHeader.h"
 #include "image/BorrowedDib.h"
@@ -9,13 +9,9 @@
 #include "image/ReplacementFile.h"
 #include "settings/CaptureSettings.h"
 
-#include <shlwapi.h>
-
 #include <exception>
 
 namespace {
-
-constexpr DWORD kStreamMode = STGM_CREATE | STGM_WRITE | STGM_SHARE_DENY_WRITE;
 
 // "png" in any letter case, and nothing else.
 bool IsPngExtension(const std::wstring& ext)
@@ -31,20 +27,6 @@ bool IsPngExtension(const std::wstring& ext)
     return true;
 }
 
-class CStreamOwner {
-public:
-    IStream* stream = nullptr;
-
-    CStreamOwner() = default;
-    ~CStreamOwner()
-    {
-        if (stream)
-            stream->Release();
-    }
-    CStreamOwner(const CStreamOwner&) = delete;
-    CStreamOwner& operator=(const CStreamOwner&) = delete;
-};
-
 bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
 {
     if (!bmp::HoldsWholeBitmap(fileImage.data(), fileImage.size()))
@@ -52,19 +34,11 @@ bool SaveAsPng(std::vector<uint8_t>& fileImage, const std::wstring& path)
     CBorrowedDib borrowed(fileImage);
     CImageEncoder encoder(L"image/png");
     CReplacementFile file(path);
-    return file.Created() && SUCCEEDED(encoder.Save(borrowed.dib, false, file.Path())) && file.Commit();
-}
-
-// The whole image in one write; the file is closed again on every path.
-bool WriteWholeFile(const wchar_t* path, const std::vector<uint8_t>& bytes)
-{
-    CStreamOwner file;
-    if (FAILED(SHCreateStreamOnFileW(path, kStreamMode, &file.stream)) || !file.stream)
+    if (!file.Created())
         return false;
-    const auto length = static_cast<ULONG>(bytes.size());
-    ULONG written = 0;
-    // A short write is a failure too, not a cut file behind a reported success.
-    return SUCCEEDED(file.stream->Write(bytes.data(), length, &written)) && written == length;
+    // GDI+ opens the file by its name.
+    file.Close();
+    return SUCCEEDED(encoder.Save(borrowed.dib, false, file.Path())) && file.Commit();
 }
 
 bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
@@ -72,7 +46,12 @@ bool SaveAsBmp(const std::vector<uint8_t>& fileImage, const std::wstring& path)
     if (fileImage.empty() || fileImage.size() > MAXDWORD)
         return false;
     CReplacementFile file(path);
-    return file.Created() && WriteWholeFile(file.Path(), fileImage) && file.Commit();
+    const auto length = static_cast<DWORD>(fileImage.size());
+    DWORD written = 0;
+    // The whole image in one write; a short write is a failure too, not a cut file behind a
+    // reported success.
+    return file.Created() && WriteFile(file.Handle(), fileImage.data(), length, &written, nullptr)
+        && written == length && file.Commit();
 }
 
 }  // namespace

@@ -1,29 +1,34 @@
-// A new file beside an output path that takes that name only once it has been written whole.
+// The file one save writes: the output path itself when nothing is there yet, otherwise a new
+// file beside it that takes the name only once it has been written whole. Either way the file is
+// this save's own, so a failed save removes only what it made and leaves every older file as it was.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-// Until Commit succeeds, a file already under the target name stays as it was, whatever happens
-// to the new one; the new file is removed when the owner goes without a successful Commit.
 class CReplacementFile {
 public:
-    // Makes an empty file with a name of its own in the target's folder.
     explicit CReplacementFile(const std::wstring& target);
+    // Closes the file and removes it unless Commit succeeded.
     ~CReplacementFile();
     CReplacementFile(const CReplacementFile&) = delete;
     CReplacementFile& operator=(const CReplacementFile&) = delete;
 
-    // False when the folder took no new file.
-    bool Created() const { return path[0] != L'\0'; }
-    // Where to write; the file must be closed again before Commit.
-    const wchar_t* Path() const { return path; }
-    // Moves the new file over the target name, replacing a file there.
+    // False when no file could be made.
+    bool Created() const { return !path.empty(); }
+    // Open for writing, shared with nobody, until Close or Commit.
+    HANDLE Handle() const { return handle; }
+    const wchar_t* Path() const { return path.c_str(); }
+    // For a writer that opens the file by its path itself.
+    void Close();
+    // Closes the file; a file beside the target then replaces it.
     bool Commit();
 
 private:
     std::wstring target;
-    wchar_t path[MAX_PATH] = {};
+    std::wstring path;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    bool beside = false;
     bool committed = false;
 };
