@@ -58,8 +58,9 @@ bool ClickOn(HWND window)
     if (!GetWindowRect(window, &rect))
         return false;
     std::ostringstream command;
-    command << "xdotool mousemove --sync " << (rect.left + rect.right) / 2 << ' ' << (rect.top + rect.bottom) / 2
-            << " click 1";
+    // Not --sync: it waits for a motion that never comes when the pointer is already there.
+    command << "xdotool mousemove " << (rect.left + rect.right) / 2 << ' ' << (rect.top + rect.bottom) / 2
+            << " sleep 0.2 click 1";
     return RunHostCommand(command.str());
 }
 
