@@ -1,5 +1,8 @@
 #include "tests/support/ChildProcess.h"
 
+namespace {
+
+// The folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder()
 {
     wchar_t path[MAX_PATH] = {};
@@ -7,6 +10,8 @@ std::wstring TestProgramFolder()
     std::wstring folder = path;
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
+
+}  // namespace
 
 ChildProcess::~ChildProcess()
 {

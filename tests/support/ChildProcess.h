@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-// The folder of the running test program, with a trailing backslash.
-std::wstring TestProgramFolder();
-
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -29,7 +26,6 @@ public:
     // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
     DWORD WaitForExit(DWORD timeoutMs) const;
     void Kill();
-    DWORD Id() const { return info.dwProcessId; }
     HANDLE Handle() const { return info.hProcess; }
 
 private:

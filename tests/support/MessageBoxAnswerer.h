@@ -20,14 +20,13 @@ public:
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
-    void SetAnswer(int value) { answer = value; }
     const std::vector<ShownMessage>& Shown() const { return shown; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
 
     HHOOK hook = nullptr;
-    int answer;
+    const int answer;
     std::vector<ShownMessage> shown;
 };
 

@@ -16,11 +16,6 @@ int ComboCount(HWND dialog, int id)
     return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
 }
 
-int ComboSelection(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
 std::wstring ComboItem(HWND dialog, int id, int index)
 {
     const LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);

@@ -14,7 +14,6 @@ bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text);
 // Selects the item with exactly this text; false when there is none.
 bool SelectComboItem(HWND dialog, int id, const std::wstring& text);
 int ComboCount(HWND dialog, int id);
-int ComboSelection(HWND dialog, int id);
 std::wstring ComboItem(HWND dialog, int id, int index);
 
 // Posted, so that a message box the click opens does not block this thread.
