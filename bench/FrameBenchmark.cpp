@@ -10,6 +10,7 @@
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
+#include "tests/support/Clipboard.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -59,22 +60,6 @@ Summary Summarise(std::vector<double> samples)
     const size_t n = samples.size();
     return {samples[n / 2], samples[n / 4], samples[(3 * n) / 4], samples.front(), samples.back()};
 }
-
-class CMessageWindow {
-public:
-    CMessageWindow() : handle(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
-    {
-    }
-    ~CMessageWindow()
-    {
-        if (handle)
-            DestroyWindow(handle);
-    }
-    CMessageWindow(const CMessageWindow&) = delete;
-    CMessageWindow& operator=(const CMessageWindow&) = delete;
-
-    const HWND handle;
-};
 
 // clipboard_placer.exe, started from this program's folder; no window when it could not be.
 class CPlacerProcess {
@@ -157,6 +142,10 @@ private:
     // companion's: Wine moves it out of its server, where the benchmark's own block is at hand.
     std::vector<double> ForeignCopy(const std::vector<uint8_t>& block, int width, int height, uint32_t seed);
     bool Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext);
+    bool PlaceDib(const std::vector<uint8_t>& block) const
+    {
+        return PlaceOnClipboard(window, CF_DIB, block.data(), block.size()) != 0;
+    }
     void Row(const char* route, const std::vector<double>& samples, double raw);
 
     const std::wstring folder;
@@ -190,7 +179,7 @@ bool CBenchmark::Prepare(const std::vector<uint8_t>& block, const wchar_t* prefi
     g_settings.ext = ext;
     g_settings.startNumber = 0;
     capture.Reset();
-    return PlaceDibOnClipboard(window, block) && capture.Prepare(window);
+    return PlaceDib(block) && capture.Prepare(window);
 }
 
 void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, std::vector<double>& copy,
@@ -205,7 +194,7 @@ void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, st
         if (raw)
             raw->push_back(RawFrame(block, rawCopy, i));
         // A new picture each frame, as after every PrtSc.
-        PlaceDibOnClipboard(window, block);
+        PlaceDib(block);
         CStopwatch watch;
         const bool copied = capture.CopyFromClipboard();
         copy.push_back(watch.Lap());
@@ -342,15 +331,15 @@ int wmain(int argc, wchar_t** argv)
     CreateDirectoryW(folder.c_str(), nullptr);
 
     CGdiplusSession gdiplus;
-    CMessageWindow window;
-    if (!window.handle) {
+    ClipboardOwner clipboard;
+    if (!clipboard.Window()) {
         std::fprintf(stderr, "no window for the clipboard\n");
         return 1;
     }
     CPlacerProcess placer;
     if (!placer.window)
         std::fprintf(stderr, "clipboard_placer.exe did not start: no read of another process's block\n");
-    CBenchmark benchmark(folder, frames, window.handle, placer.window);
+    CBenchmark benchmark(folder, frames, clipboard.Window(), placer.window);
     const int sizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
     for (const auto& size : sizes)
         benchmark.Run(size[0], size[1]);

@@ -4,6 +4,7 @@
 #include "app/ResourceString.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TestFolder.h"
@@ -110,33 +111,18 @@ protected:
     {
         MainDlgFixture::SetUp();
         answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
-        clipboardOwner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, clipboardOwner);
+        ASSERT_NE(nullptr, clipboard.Window());
     }
 
     void TearDown() override
     {
+        // The holder first: the clipboard it keeps open could not be emptied.
         holder.Kill();
-        if (OpenClipboard(clipboardOwner)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-        DestroyWindow(clipboardOwner);
         answerer.reset();
         MainDlgFixture::TearDown();
     }
 
-    void PlaceDib(const std::string& block) const
-    {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
-        ASSERT_NE(nullptr, memory);
-        std::memcpy(GlobalLock(memory), block.data(), block.size());
-        GlobalUnlock(memory);
-        ASSERT_TRUE(OpenClipboard(clipboardOwner));
-        EmptyClipboard();
-        EXPECT_NE(nullptr, SetClipboardData(CF_DIB, memory));
-        CloseClipboard();
-    }
+    void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
 
     // Starts a capture at 10 per second into folder. Start empties the clipboard; a PlaceDib
     // right after it stands for the picture of its PrtSc press.
@@ -195,7 +181,7 @@ protected:
     }
 
     std::unique_ptr<MessageBoxAnswerer> answerer;
-    HWND clipboardOwner = nullptr;
+    ClipboardOwner clipboard;
     ChildProcess holder;
     TestFolder output;
 };

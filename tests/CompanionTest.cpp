@@ -1,4 +1,5 @@
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
 
 #include <gtest/gtest.h>

@@ -21,16 +21,3 @@ HWND StartCompanion(ChildProcess& companion)
         return nullptr;
     return WaitForCompanionWindow(companion, 10000);
 }
-
-bool EmptyTheClipboard()
-{
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(nullptr)) {
-            const bool emptied = EmptyClipboard() != FALSE;
-            CloseClipboard();
-            return emptied;
-        }
-        Sleep(10);
-    }
-    return false;
-}

@@ -1,6 +1,7 @@
 #include "tests/support/ProgramFixture.h"
 
 #include "res/resource.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
 #include "tests/support/MainDlgFixture.h"
 
