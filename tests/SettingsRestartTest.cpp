@@ -1,5 +1,6 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Program.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,8 @@ std::wstring TextOf(HWND window)
 // The program with its main dialog up; closed with the close box, answering any box it shows.
 class RunningProgram {
 public:
-    explicit RunningProgram(int showCommand = ChildProcess::kNoShowCommand)
+    explicit RunningProgram(int showCommand = ChildProcess::kNoShowCommand) : dialog(StartProgram(program, showCommand))
     {
-        if (program.Start(L"tessilo.exe", L"", showCommand))
-            dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
     }
 
     HWND Dialog() const { return dialog; }
@@ -78,7 +77,7 @@ public:
 
 private:
     ChildProcess program;
-    HWND dialog = nullptr;
+    HWND dialog;
 };
 
 // True once the Start command has written `prefix` as the current one.

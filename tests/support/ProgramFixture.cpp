@@ -4,6 +4,7 @@
 #include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
 #include "tests/support/MainDlgFixture.h"
+#include "tests/support/Program.h"
 
 void ProgramFixture::SetUp()
 {
@@ -26,8 +27,7 @@ void ProgramFixture::StartWithCompanion()
 
 void ProgramFixture::StartProgram()
 {
-    ASSERT_TRUE(program.Start(L"tessilo.exe"));
-    dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+    dialog = ::StartProgram(program);
     ASSERT_NE(nullptr, dialog);
 }
 
