@@ -11,6 +11,7 @@
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/Clipboard.h"
+#include "tests/support/Files.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -109,15 +110,8 @@ std::wstring FileName(const std::wstring& folder, const wchar_t* route, int fram
 
 void RemoveFiles(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const std::wstring& name : FilesIn(folder))
+        DeleteFileW((folder + L"\\" + name).c_str());
 }
 
 class CBenchmark {

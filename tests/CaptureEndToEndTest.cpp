@@ -1,6 +1,7 @@
 // The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
 // checked on disk and against the screen.
 #include "res/resource.h"
+#include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
+#include "tests/support/Files.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TestFolder.h"
@@ -71,24 +72,6 @@ bool IsWholePng(const std::string& file)
         at += 12 + static_cast<size_t>(Big32(file, at));
     }
     return type == "IEND" && at == file.size();
-}
-
-std::string ReadWhole(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    LARGE_INTEGER size;
-    std::string bytes;
-    DWORD read = 0;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        if (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-            read = 0;
-        bytes.resize(read);
-    }
-    CloseHandle(file);
-    return bytes;
 }
 
 std::wstring ShotName(int number, const wchar_t* ext)
@@ -172,7 +155,7 @@ protected:
         for (size_t i = 0; i < names.size(); ++i) {
             SCOPED_TRACE(names[i]);
             EXPECT_EQ(ShotName(static_cast<int>(i), ext), names[i]);
-            const std::string file = ReadWhole(folder + L"\\" + names[i]);
+            const std::string file = ReadWholeFile(folder + L"\\" + names[i]);
             if (ext[0] == L'p')
                 EXPECT_TRUE(IsWholePng(file)) << file.size() << " bytes";
             else
@@ -284,7 +267,7 @@ protected:
     bool Switch(bool readOnly)
     {
         if (readOnly)
-            CloseHandle(CreateFileW(switchFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            WriteWholeFile(switchFile, "");
         else
             DeleteFileW(switchFile.c_str());
         const std::wstring probe = root + L"\\probe";
@@ -405,17 +388,13 @@ TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWa
         SCOPED_TRACE(ext);
         const std::wstring name = ShotName(0, ext);
         const std::wstring path = folder + L"\\" + name;
-        HANDLE existing = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, existing);
-        DWORD written = 0;
-        WriteFile(existing, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
-        CloseHandle(existing);
+        ASSERT_TRUE(WriteWholeFile(path, old));
         // Room for a quarter of the picture: the write fails after the file was opened.
         ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(file.size() / 4));
 
         g_settings.ext = ext;
         EXPECT_FALSE(image.Save());
-        EXPECT_TRUE(ReadWhole(path) == old) << "the file was changed or removed";
+        EXPECT_TRUE(ReadWholeFile(path) == old) << "the file was changed or removed";
         EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder));
         DeleteFileW(path.c_str());
         DeleteFileW(Filler().c_str());

@@ -2,6 +2,7 @@
 // person drives it: real clicks and keys, and a restore asked of the window manager. Needs a
 // window manager on the display (the test command starts openbox for these tests).
 #include "res/resource.h"
+#include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/XServer.h"
 

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
+#include "tests/support/Files.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/Program.h"
 
