@@ -1,6 +1,7 @@
 // The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
 // checked on disk and against the screen.
 #include "res/resource.h"
+#include "tests/support/ComboBox.h"
 #include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 
@@ -169,8 +170,9 @@ protected:
         // One file per 100 ms at most, counting from the Start command, whose first tick only prepares.
         EXPECT_LE(names.size(), (boxAt - startedAt) / 100);
 
-        EXPECT_EQ(3, ComboCount(dialog, IDC_START_NUMBER));
-        EXPECT_EQ(std::to_wstring(start + static_cast<int>(names.size())), ComboItem(dialog, IDC_START_NUMBER, 2));
+        HWND startNumbers = GetDlgItem(dialog, IDC_START_NUMBER);
+        EXPECT_EQ(3, ComboCount(startNumbers));
+        EXPECT_EQ(std::to_wstring(start + static_cast<int>(names.size())), ComboItem(startNumbers, 2));
 
         PumpFor(300);
         EXPECT_EQ(names, FilesIn(output.Path())) << "a tick ran after the capture ended";

@@ -47,14 +47,6 @@ protected:
         EXPECT_FALSE(probe.ForcedClose()) << "the picker did not close";
     }
 
-    std::vector<std::wstring> Items(int id) const
-    {
-        std::vector<std::wstring> items;
-        for (int i = 0; i < Count(id); ++i)
-            items.push_back(ItemText(id, i));
-        return items;
-    }
-
     static HWND FindChild(HWND parent, const wchar_t* className, const std::wstring& text = L"")
     {
         struct Search {

@@ -16,14 +16,6 @@ protected:
         dialog = std::make_unique<ts::CMainDlg>();
         ASSERT_NE(nullptr, dialog->Create());
     }
-
-    std::vector<std::wstring> Items(int id) const
-    {
-        std::vector<std::wstring> items;
-        for (int i = 0; i < Count(id); ++i)
-            items.push_back(ItemText(id, i));
-        return items;
-    }
 };
 
 TEST_F(MainDlgInit, FirstStartShowsTheDefaults)

@@ -29,25 +29,9 @@ std::wstring MainDlgFixture::EditText(int id) const
     return CWindowW::GetText(Box(id));
 }
 
-std::wstring MainDlgFixture::ItemText(int id, int index) const
-{
-    LRESULT length = SendMessageW(Box(id), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR)
-        return L"<none>";
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(Box(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 int MainDlgFixture::Selection(int id) const
 {
     return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0));
-}
-
-int MainDlgFixture::Count(int id) const
-{
-    return static_cast<int>(SendMessageW(Box(id), CB_GETCOUNT, 0, 0));
 }
 
 void MainDlgFixture::SetEditText(int id, const std::wstring& text) const

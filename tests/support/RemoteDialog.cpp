@@ -1,5 +1,7 @@
 #include "tests/support/RemoteDialog.h"
 
+#include "tests/support/ComboBox.h"
+
 bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text)
 {
     // Typing drops the list selection; text set from outside does not, so drop it first.
@@ -11,28 +13,12 @@ bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text)
     return SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != FALSE;
 }
 
-int ComboCount(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
-}
-
-std::wstring ComboItem(HWND dialog, int id, int index)
-{
-    const LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0)
-        return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                               reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
-    return text;
-}
-
 bool SelectComboItem(HWND dialog, int id, const std::wstring& text)
 {
-    for (int i = 0; i < ComboCount(dialog, id); ++i) {
-        if (ComboItem(dialog, id, i) == text)
-            return SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(i), 0) == i;
+    HWND box = GetDlgItem(dialog, id);
+    for (int i = 0; i < ComboCount(box); ++i) {
+        if (ComboItem(box, i) == text)
+            return SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0) == i;
     }
     return false;
 }
