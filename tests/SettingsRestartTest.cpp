@@ -1,6 +1,7 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Program.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,6 @@
 #include <utility>
 
 namespace {
-
-void DeleteStoredSettings()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-}
 
 std::wstring TextOf(HWND window)
 {
@@ -86,8 +82,8 @@ bool WaitForSavedPrefix(const std::wstring& prefix)
     const DWORD start = GetTickCount();
     do {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Spec\\00", 0, KEY_READ,
-                          &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, (kSettingsKey + L"\\Spec\\00").c_str(), 0, KEY_READ, &key)
+            == ERROR_SUCCESS) {
             wchar_t text[256] = {};
             DWORD size = sizeof(text) - sizeof(wchar_t);
             const bool saved = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size)
@@ -102,11 +98,7 @@ bool WaitForSavedPrefix(const std::wstring& prefix)
     return false;
 }
 
-class SettingsRestart : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteStoredSettings(); }
-    void TearDown() override { DeleteStoredSettings(); }
-};
+class SettingsRestart : public WithoutStoredSettings {};
 
 TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoNot)
 {
@@ -158,8 +150,8 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
 void StoreMaximisedPlacement()
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Window", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (kSettingsKey + L"\\Window").c_str(), 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
     const std::pair<const wchar_t*, DWORD> values[] = {
         {L"Fullscreen", 1}, {L"Left", 100}, {L"Top", 80}, {L"Right", 700}, {L"Bottom", 560}};
     for (const auto& value : values)

@@ -2,6 +2,7 @@
 #include "settings/RegistryKey.h"
 #include "settings/WindowPlacement.h"
 #include "tests/support/MainDlgFixture.h"
+#include "tests/support/StoredSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-const std::wstring kWindowPath = L"Software\\Norvane\\Tessilo32\\Setting\\Window";
+const std::wstring kWindowPath = kSettingsKey + L"\\Window";
 
 // Left, top, right, bottom: comparable and printable.
 using Coords = std::array<LONG, 4>;
@@ -55,11 +56,8 @@ TEST(FitRectIntoBounds, ExtremeStoredCoordinatesStayWithinTheirType)
     EXPECT_EQ((Coords{1919, 1079, 1920, 1080}), Fitted(RECT{LONG_MAX - 1, LONG_MAX - 1, LONG_MAX, LONG_MAX}, screen));
 }
 
-class PlacementStore : public ::testing::Test {
+class PlacementStore : public WithoutStoredSettings {
 protected:
-    void SetUp() override { DeleteStoredSettings(); }
-    void TearDown() override { DeleteStoredSettings(); }
-
     static void Plant(const wchar_t* name, DWORD value)
     {
         RegistryKey key;

@@ -1,13 +1,8 @@
 #include "tests/support/MainDlgFixture.h"
 
-void DeleteStoredSettings()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-}
-
 void MainDlgFixture::SetUp()
 {
-    DeleteStoredSettings();
+    WithoutStoredSettings::SetUp();
     savedSettings = g_settings;
     g_module.AddMessageLoop(&loop);
     dialog = std::make_unique<ts::CMainDlg>();
@@ -21,7 +16,7 @@ void MainDlgFixture::TearDown()
     dialog.reset();
     g_module.RemoveMessageLoop();
     g_settings = savedSettings;
-    DeleteStoredSettings();
+    WithoutStoredSettings::TearDown();
 }
 
 std::wstring MainDlgFixture::EditText(int id) const

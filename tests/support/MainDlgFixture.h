@@ -7,6 +7,7 @@
 #include "app/MessageLoop.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/ComboBox.h"
+#include "tests/support/StoredSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,7 @@
 #include <string>
 #include <vector>
 
-// Removes HKCU\Software\Norvane, so that the next load is a first start.
-void DeleteStoredSettings();
-
-class MainDlgFixture : public ::testing::Test {
+class MainDlgFixture : public WithoutStoredSettings {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -4,12 +4,11 @@
 #include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
 #include "tests/support/Files.h"
-#include "tests/support/MainDlgFixture.h"
 #include "tests/support/Program.h"
 
 void ProgramFixture::SetUp()
 {
-    DeleteStoredSettings();
+    WithoutStoredSettings::SetUp();
     ASSERT_TRUE(EmptyTheClipboard());
 }
 
@@ -17,7 +16,7 @@ void ProgramFixture::TearDown()
 {
     program.Kill();
     companion.Kill();
-    DeleteStoredSettings();
+    WithoutStoredSettings::TearDown();
 }
 
 void ProgramFixture::StartWithCompanion()
