@@ -2,17 +2,8 @@
 
 HWND WaitForCompanionWindow(const ChildProcess& companion, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : companion.TopLevelWindows()) {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, L"TessiloPrtScCompanion") == 0)
-                return window;
-        }
-        PumpFor(20);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
+    return companion.WaitForWindow([](HWND window) { return ClassOf(window) == L"TessiloPrtScCompanion"; },
+                                   timeoutMs);
 }
 
 HWND StartCompanion(ChildProcess& companion)

@@ -30,21 +30,13 @@ void ClickButton(HWND window, int id)
 
 HWND WaitForMessageBox(const ChildProcess& program, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : program.TopLevelWindows()) {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window))
-                continue;
-            wchar_t caption[64] = {};
-            GetWindowTextW(window, caption, 64);
-            if (lstrcmpW(caption, L"Error") == 0 || lstrcmpW(caption, L"Confirmation") == 0)
-                return window;
-        }
-        PumpFor(20);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
+    return program.WaitForWindow(
+        [](HWND window) {
+            const std::wstring caption = CaptionOf(window);
+            return IsWindowVisible(window) && ClassOf(window) == L"#32770"
+                && (caption == L"Error" || caption == L"Confirmation");
+        },
+        timeoutMs);
 }
 
 ShownMessage AnswerMessageBox(HWND box, int button)
