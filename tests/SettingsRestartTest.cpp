@@ -1,6 +1,7 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Program.h"
+#include "tests/support/RemoteDialog.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TestFolder.h"
 
@@ -37,14 +38,18 @@ public:
     std::wstring Text(int id) const { return TextOf(Box(id)); }
     int Selection(int id) const { return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0)); }
 
-    void Type(int id, const std::wstring& text) const
+    // Types and picks the inputs; the lists by position.
+    void Fill(const std::wstring& folder, const std::wstring& fileName, int width, int ext, const std::wstring& start,
+              const std::wstring& rate) const
     {
-        SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        SendMessageW(Box(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        TypeIntoCombo(dialog, IDC_FOLDER, folder);
+        TypeIntoCombo(dialog, IDC_FILENAME, fileName);
+        SendMessageW(Box(IDC_SEQ_WIDTH), CB_SETCURSEL, static_cast<WPARAM>(width), 0);
+        SendMessageW(Box(IDC_EXTENSION), CB_SETCURSEL, static_cast<WPARAM>(ext), 0);
+        TypeIntoCombo(dialog, IDC_START_NUMBER, start);
+        TypeIntoCombo(dialog, IDC_SAVE_RATE, rate);
     }
-    void Select(int id, int index) const { SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-    // Posted: the command may show a box, and a sent click would wait for it.
-    void PressStart() const { PostMessageW(Box(IDOK), BM_CLICK, 0, 0); }
+    void PressStart() const { ClickButton(dialog, IDOK); }
 
     // Answers boxes until the process has ended; its exit code.
     DWORD Close()
@@ -55,20 +60,10 @@ public:
             DWORD code = program.WaitForExit(50);
             if (code != STILL_ACTIVE)
                 return code;
-            AnswerBoxes();
+            if (HWND box = WaitForMessageBox(program, 0))
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
         return STILL_ACTIVE;
-    }
-
-    void AnswerBoxes() const
-    {
-        for (HWND window : program.TopLevelWindows()) {
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            const std::wstring caption = TextOf(window);
-            if (std::wstring(name) == L"#32770" && (caption == L"Error" || caption == L"Confirmation"))
-                PostMessageW(window, WM_COMMAND, IDOK, 0);
-        }
     }
 
 private:
@@ -100,6 +95,18 @@ bool WaitForSavedPrefix(const std::wstring& prefix)
 
 class SettingsRestart : public WithoutStoredSettings {};
 
+// The values that the first run confirmed with Start.
+void ExpectTheConfirmedValues(const char* run, const RunningProgram& program, const std::wstring& folder)
+{
+    SCOPED_TRACE(run);
+    EXPECT_EQ(folder, program.Text(IDC_FOLDER));
+    EXPECT_EQ(L"restart", program.Text(IDC_FILENAME));
+    EXPECT_EQ(1, program.Selection(IDC_SEQ_WIDTH));
+    EXPECT_EQ(3, program.Selection(IDC_EXTENSION));
+    EXPECT_EQ(L"7", program.Text(IDC_START_NUMBER));
+    EXPECT_EQ(L"2.50", program.Text(IDC_SAVE_RATE));
+}
+
 TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoNot)
 {
     TestFolder output;
@@ -107,12 +114,7 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
     {
         RunningProgram first;
         ASSERT_NE(nullptr, first.Dialog());
-        first.Type(IDC_FOLDER, folder);
-        first.Type(IDC_FILENAME, L"restart");
-        first.Select(IDC_SEQ_WIDTH, 1);
-        first.Select(IDC_EXTENSION, 3);
-        first.Type(IDC_START_NUMBER, L"7");
-        first.Type(IDC_SAVE_RATE, L"2.5");
+        first.Fill(folder, L"restart", 1, 3, L"7", L"2.5");
         first.PressStart();
         ASSERT_TRUE(WaitForSavedPrefix(L"restart"));
         EXPECT_EQ(2u, first.Close());
@@ -120,29 +122,13 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
     {
         RunningProgram second;
         ASSERT_NE(nullptr, second.Dialog());
-        EXPECT_EQ(folder, second.Text(IDC_FOLDER));
-        EXPECT_EQ(L"restart", second.Text(IDC_FILENAME));
-        EXPECT_EQ(1, second.Selection(IDC_SEQ_WIDTH));
-        EXPECT_EQ(3, second.Selection(IDC_EXTENSION));
-        EXPECT_EQ(L"7", second.Text(IDC_START_NUMBER));
-        EXPECT_EQ(L"2.50", second.Text(IDC_SAVE_RATE));
-
-        second.Type(IDC_FOLDER, output.File(L"never"));
-        second.Type(IDC_FILENAME, L"never");
-        second.Select(IDC_SEQ_WIDTH, 3);
-        second.Select(IDC_EXTENSION, 0);
-        second.Type(IDC_START_NUMBER, L"99");
-        second.Type(IDC_SAVE_RATE, L"30");
+        ExpectTheConfirmedValues("second run", second, folder);
+        second.Fill(output.File(L"never"), L"never", 3, 0, L"99", L"30");
         EXPECT_EQ(2u, second.Close());
     }
     RunningProgram third;
     ASSERT_NE(nullptr, third.Dialog());
-    EXPECT_EQ(folder, third.Text(IDC_FOLDER));
-    EXPECT_EQ(L"restart", third.Text(IDC_FILENAME));
-    EXPECT_EQ(1, third.Selection(IDC_SEQ_WIDTH));
-    EXPECT_EQ(3, third.Selection(IDC_EXTENSION));
-    EXPECT_EQ(L"7", third.Text(IDC_START_NUMBER));
-    EXPECT_EQ(L"2.50", third.Text(IDC_SAVE_RATE));
+    ExpectTheConfirmedValues("third run", third, folder);
     EXPECT_EQ(2u, third.Close());
 }
 
