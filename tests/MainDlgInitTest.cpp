@@ -57,8 +57,7 @@ TEST_F(MainDlgInit, OpensHiddenCentredOnTheWorkAreaWithBothIconsAndTheFocusInThe
     EXPECT_LE(std::abs((work.top + work.bottom) / 2 - (window.top + window.bottom) / 2), 1);
 
     dialog->ShowWindow(SW_SHOW);
-    HWND focus = GetFocus();
-    EXPECT_TRUE(focus == Box(IDC_FOLDER) || GetParent(focus) == Box(IDC_FOLDER));
+    EXPECT_TRUE(FocusIsIn(IDC_FOLDER));
 }
 
 TEST_F(MainDlgInit, ShowsStoredValuesWithoutSelectingListItems)

@@ -29,6 +29,12 @@ int MainDlgFixture::Selection(int id) const
     return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0));
 }
 
+bool MainDlgFixture::FocusIsIn(int id) const
+{
+    HWND focus = GetFocus();
+    return focus && (focus == Box(id) || GetParent(focus) == Box(id));
+}
+
 void MainDlgFixture::SetEditText(int id, const std::wstring& text) const
 {
     SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);

@@ -26,6 +26,8 @@ protected:
     std::vector<std::wstring> Items(int id) const { return ComboItems(Box(id)); }
     int Count(int id) const { return ComboCount(Box(id)); }
     int Selection(int id) const;
+    // The keyboard focus is on the box or inside it (the edit field of a combo box).
+    bool FocusIsIn(int id) const;
     // Types into an editable box: clears the selection and sets the edit field.
     void SetEditText(int id, const std::wstring& text) const;
     void SelectItem(int id, int index) const;
