@@ -10,6 +10,7 @@
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
 
@@ -67,13 +68,7 @@ class CPlacerProcess {
 public:
     CPlacerProcess()
     {
-        wchar_t path[MAX_PATH];
-        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring command(path, length);
-        command = command.substr(0, command.find_last_of(L'\\') + 1) + L"clipboard_placer.exe";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        if (!CreateProcessW(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        if (!process.Start(L"clipboard_placer.exe"))
             return;
         for (int attempt = 0; attempt < 250 && !window; ++attempt) {
             window = FindWindowExW(HWND_MESSAGE, nullptr, kPlacerClass, nullptr);
@@ -81,16 +76,12 @@ public:
                 Sleep(20);
         }
     }
+    // Asked to end; ended by force after 5 s.
     ~CPlacerProcess()
     {
-        if (!process.hProcess)
-            return;
         if (window)
             PostMessageW(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        process.WaitForExit(5000);
     }
     CPlacerProcess(const CPlacerProcess&) = delete;
     CPlacerProcess& operator=(const CPlacerProcess&) = delete;
@@ -98,7 +89,7 @@ public:
     HWND window = nullptr;
 
 private:
-    PROCESS_INFORMATION process = {};
+    ChildProcess process;
 };
 
 std::wstring FileName(const std::wstring& folder, const wchar_t* route, int frame, const wchar_t* ext)
@@ -135,6 +126,8 @@ private:
     // The read of a block that the placer process put on the clipboard, as a capture reads the
     // companion's: Wine moves it out of its server, where the benchmark's own block is at hand.
     std::vector<double> ForeignCopy(const std::vector<uint8_t>& block, int width, int height, uint32_t seed);
+    // One read of what is on the clipboard now, in milliseconds; `failure` is printed when it fails.
+    double TimedCopy(const char* failure);
     bool Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext);
     bool PlaceDib(const std::vector<uint8_t>& block) const
     {
@@ -231,11 +224,7 @@ std::vector<double> CBenchmark::ConvertingCopy(const std::vector<uint8_t>& block
         return samples;
     for (int i = 0; i < frames; ++i) {
         PlaceBitmapOnClipboard(window, block);
-        CStopwatch watch;
-        const bool copied = capture.CopyFromClipboard();
-        samples.push_back(watch.Lap());
-        if (!copied)
-            std::fprintf(stderr, "copy after CF_BITMAP failed\n");
+        samples.push_back(TimedCopy("copy after CF_BITMAP failed"));
     }
     return samples;
 }
@@ -251,13 +240,19 @@ std::vector<double> CBenchmark::ForeignCopy(const std::vector<uint8_t>& block, i
             std::fprintf(stderr, "the placer could not place its picture\n");
             break;
         }
-        CStopwatch watch;
-        const bool copied = capture.CopyFromClipboard();
-        samples.push_back(watch.Lap());
-        if (!copied)
-            std::fprintf(stderr, "copy of the placer's picture failed\n");
+        samples.push_back(TimedCopy("copy of the placer's picture failed"));
     }
     return samples;
+}
+
+double CBenchmark::TimedCopy(const char* failure)
+{
+    CStopwatch watch;
+    const bool copied = capture.CopyFromClipboard();
+    const double ms = watch.Lap();
+    if (!copied)
+        std::fprintf(stderr, "%s\n", failure);
+    return ms;
 }
 
 void CBenchmark::Row(const char* route, const std::vector<double>& samples, double raw)
