@@ -76,18 +76,8 @@ bool WaitForSavedPrefix(const std::wstring& prefix)
 {
     const DWORD start = GetTickCount();
     do {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, (kSettingsKey + L"\\Spec\\00").c_str(), 0, KEY_READ, &key)
-            == ERROR_SUCCESS) {
-            wchar_t text[256] = {};
-            DWORD size = sizeof(text) - sizeof(wchar_t);
-            const bool saved = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size)
-                                   == ERROR_SUCCESS
-                               && prefix == text;
-            RegCloseKey(key);
-            if (saved)
-                return true;
-        }
+        if (StoredString(kSettingsKey + L"\\Spec\\00", nullptr) == prefix)
+            return true;
         PumpFor(20);
     } while (GetTickCount() - start < 20000);
     return false;
@@ -135,14 +125,10 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
 // What a close while maximised leaves: "Fullscreen" 1 and the last normal rectangle.
 void StoreMaximisedPlacement()
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (kSettingsKey + L"\\Window").c_str(), 0, nullptr, 0,
-                                             KEY_WRITE, nullptr, &key, nullptr));
     const std::pair<const wchar_t*, DWORD> values[] = {
         {L"Fullscreen", 1}, {L"Left", 100}, {L"Top", 80}, {L"Right", 700}, {L"Bottom", 560}};
     for (const auto& value : values)
-        RegSetValueExW(key, value.first, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value.second), sizeof(DWORD));
-    RegCloseKey(key);
+        ASSERT_NO_FATAL_FAILURE(PlantNumber(kSettingsKey + L"\\Window", value.first, value.second));
 }
 
 TEST_F(SettingsRestart, AWindowClosedMaximisedComesBackMaximisedUnlessStartedMinimised)

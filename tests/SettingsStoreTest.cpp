@@ -17,35 +17,6 @@ std::vector<std::wstring> Entries(const ValueHistory& history)
     return std::vector<std::wstring>(history.begin(), history.end());
 }
 
-void PlantNumber(const std::wstring& path, const wchar_t* name, DWORD value)
-{
-    RegistryKey key;
-    ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, path));
-    ASSERT_EQ(0, key.SetDwordValue(name, value));
-}
-
-void PlantString(const std::wstring& path, const wchar_t* name, const std::wstring& text)
-{
-    RegistryKey key;
-    ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, path));
-    ASSERT_EQ(0, key.SetStringValue(name, text));
-}
-
-bool StoredNumber(const std::wstring& path, const wchar_t* name, DWORD& value)
-{
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, path) == 0 && key.QueryDwordValue(name, value);
-}
-
-std::wstring StoredString(const std::wstring& path, const wchar_t* name)
-{
-    RegistryKey key;
-    std::wstring text = L"<missing>";
-    if (key.Open(HKEY_CURRENT_USER, path) == 0)
-        ReadString(key, name, text);
-    return text;
-}
-
 // A complete record in the registry, for tests that then damage one part of it.
 void SaveDefaults()
 {
@@ -91,28 +62,19 @@ TEST_F(SettingsStore, SaveWritesTheLayoutValueByValueAndLoadReadsItBack)
     saved.placement.rect = {-1500, 20, -300, 700};
     ASSERT_TRUE(saved.Save());
 
-    DWORD number = 0;
-    EXPECT_TRUE(StoredNumber(kSettingsKey, L"SeqWidth", number));
-    EXPECT_EQ(2u, number);
+    EXPECT_EQ(2u, StoredNumber(kSettingsKey, L"SeqWidth"));
     EXPECT_EQ(L"BMP", StoredString(kSettingsKey, L"Ext"));
-    EXPECT_TRUE(StoredNumber(kSettingsKey, L"Start", number));
-    EXPECT_EQ(12u, number);
-    EXPECT_TRUE(StoredNumber(kSettingsKey, L"RefreshRate", number));
-    EXPECT_EQ(2997u, number);
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Window", L"Fullscreen", number));
-    EXPECT_EQ(1u, number);
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Window", L"Left", number));
-    EXPECT_EQ(static_cast<DWORD>(-1500), number);
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Window", L"Bottom", number));
-    EXPECT_EQ(700u, number);
+    EXPECT_EQ(12u, StoredNumber(kSettingsKey, L"Start"));
+    EXPECT_EQ(2997u, StoredNumber(kSettingsKey, L"RefreshRate"));
+    EXPECT_EQ(1u, StoredNumber(kSettingsKey + L"\\Window", L"Fullscreen"));
+    EXPECT_EQ(static_cast<DWORD>(-1500), StoredNumber(kSettingsKey + L"\\Window", L"Left"));
+    EXPECT_EQ(700u, StoredNumber(kSettingsKey + L"\\Window", L"Bottom"));
 
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Folder", L"Count", number));
-    EXPECT_EQ(3u, number);
+    EXPECT_EQ(3u, StoredNumber(kSettingsKey + L"\\Folder", L"Count"));
     EXPECT_EQ(L"C:\\first", StoredString(kSettingsKey + L"\\Folder\\00", nullptr));
     EXPECT_EQ(L"C:\\second", StoredString(kSettingsKey + L"\\Folder\\01", nullptr));
     EXPECT_EQ(saved.folderHistory[2], StoredString(kSettingsKey + L"\\Folder\\02", nullptr));
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Spec", L"Count", number));
-    EXPECT_EQ(2u, number);
+    EXPECT_EQ(2u, StoredNumber(kSettingsKey + L"\\Spec", L"Count"));
     EXPECT_EQ(L"scene", StoredString(kSettingsKey + L"\\Spec\\00", nullptr));
     EXPECT_EQ(L"Tessilo", StoredString(kSettingsKey + L"\\Spec\\01", nullptr));
     // The offered extensions are fixed and never stored.
@@ -324,13 +286,10 @@ TEST_F(SettingsAtClose, AFailedSaveIsReportedAndTheWindowStillCloses)
 TEST_F(SettingsAtClose, TheCloseSavesTheRecordWithTheLayoutOfAFirstSave)
 {
     dialog->DestroyWindow();
-    DWORD number = 0;
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Folder", L"Count", number));
-    EXPECT_EQ(1u, number);
+    EXPECT_EQ(1u, StoredNumber(kSettingsKey + L"\\Folder", L"Count"));
     EXPECT_EQ(g_settings.folderHistory.Front(), StoredString(kSettingsKey + L"\\Folder\\00", nullptr));
     EXPECT_EQ(L"Tessilo", StoredString(kSettingsKey + L"\\Spec\\00", nullptr));
-    EXPECT_TRUE(StoredNumber(kSettingsKey + L"\\Window", L"Right", number));
-    EXPECT_EQ(static_cast<DWORD>(g_settings.placement.rect.right), number);
+    EXPECT_EQ(static_cast<DWORD>(g_settings.placement.rect.right), StoredNumber(kSettingsKey + L"\\Window", L"Right"));
 }
 
 }  // namespace
