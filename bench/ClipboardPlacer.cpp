@@ -3,6 +3,7 @@
 // reads the companion's. Started by frame_benchmark.exe; ended by WM_CLOSE.
 #include "bench/ClipboardPlacer.h"
 #include "bench/ScreenPicture.h"
+#include "tests/support/Clipboard.h"
 
 #include <cstdint>
 #include <vector>
@@ -30,7 +31,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             picture.width = width;
             picture.height = height;
         }
-        return PlaceDibOnClipboard(window, picture.block);
+        return PlaceOnClipboard(window, CF_DIB, picture.block.data(), picture.block.size()) != 0;
     }
     case WM_DESTROY:
         PostQuitMessage(0);

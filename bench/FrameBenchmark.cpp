@@ -10,6 +10,9 @@
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
+#include "tests/support/Files.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -60,34 +63,12 @@ Summary Summarise(std::vector<double> samples)
     return {samples[n / 2], samples[n / 4], samples[(3 * n) / 4], samples.front(), samples.back()};
 }
 
-class CMessageWindow {
-public:
-    CMessageWindow() : handle(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
-    {
-    }
-    ~CMessageWindow()
-    {
-        if (handle)
-            DestroyWindow(handle);
-    }
-    CMessageWindow(const CMessageWindow&) = delete;
-    CMessageWindow& operator=(const CMessageWindow&) = delete;
-
-    const HWND handle;
-};
-
 // clipboard_placer.exe, started from this program's folder; no window when it could not be.
 class CPlacerProcess {
 public:
     CPlacerProcess()
     {
-        wchar_t path[MAX_PATH];
-        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring command(path, length);
-        command = command.substr(0, command.find_last_of(L'\\') + 1) + L"clipboard_placer.exe";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        if (!CreateProcessW(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        if (!process.Start(L"clipboard_placer.exe"))
             return;
         for (int attempt = 0; attempt < 250 && !window; ++attempt) {
             window = FindWindowExW(HWND_MESSAGE, nullptr, kPlacerClass, nullptr);
@@ -95,16 +76,12 @@ public:
                 Sleep(20);
         }
     }
+    // Asked to end; ended by force after 5 s.
     ~CPlacerProcess()
     {
-        if (!process.hProcess)
-            return;
         if (window)
             PostMessageW(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        process.WaitForExit(5000);
     }
     CPlacerProcess(const CPlacerProcess&) = delete;
     CPlacerProcess& operator=(const CPlacerProcess&) = delete;
@@ -112,7 +89,7 @@ public:
     HWND window = nullptr;
 
 private:
-    PROCESS_INFORMATION process = {};
+    ChildProcess process;
 };
 
 std::wstring FileName(const std::wstring& folder, const wchar_t* route, int frame, const wchar_t* ext)
@@ -124,15 +101,8 @@ std::wstring FileName(const std::wstring& folder, const wchar_t* route, int fram
 
 void RemoveFiles(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const std::wstring& name : FilesIn(folder))
+        DeleteFileW((folder + L"\\" + name).c_str());
 }
 
 class CBenchmark {
@@ -156,7 +126,13 @@ private:
     // The read of a block that the placer process put on the clipboard, as a capture reads the
     // companion's: Wine moves it out of its server, where the benchmark's own block is at hand.
     std::vector<double> ForeignCopy(const std::vector<uint8_t>& block, int width, int height, uint32_t seed);
+    // One read of what is on the clipboard now, in milliseconds; `failure` is printed when it fails.
+    double TimedCopy(const char* failure);
     bool Prepare(const std::vector<uint8_t>& block, const wchar_t* prefix, const wchar_t* ext);
+    bool PlaceDib(const std::vector<uint8_t>& block) const
+    {
+        return PlaceOnClipboard(window, CF_DIB, block.data(), block.size()) != 0;
+    }
     void Row(const char* route, const std::vector<double>& samples, double raw);
 
     const std::wstring folder;
@@ -190,7 +166,7 @@ bool CBenchmark::Prepare(const std::vector<uint8_t>& block, const wchar_t* prefi
     g_settings.ext = ext;
     g_settings.startNumber = 0;
     capture.Reset();
-    return PlaceDibOnClipboard(window, block) && capture.Prepare(window);
+    return PlaceDib(block) && capture.Prepare(window);
 }
 
 void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, std::vector<double>& copy,
@@ -205,7 +181,7 @@ void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, st
         if (raw)
             raw->push_back(RawFrame(block, rawCopy, i));
         // A new picture each frame, as after every PrtSc.
-        PlaceDibOnClipboard(window, block);
+        PlaceDib(block);
         CStopwatch watch;
         const bool copied = capture.CopyFromClipboard();
         copy.push_back(watch.Lap());
@@ -248,11 +224,7 @@ std::vector<double> CBenchmark::ConvertingCopy(const std::vector<uint8_t>& block
         return samples;
     for (int i = 0; i < frames; ++i) {
         PlaceBitmapOnClipboard(window, block);
-        CStopwatch watch;
-        const bool copied = capture.CopyFromClipboard();
-        samples.push_back(watch.Lap());
-        if (!copied)
-            std::fprintf(stderr, "copy after CF_BITMAP failed\n");
+        samples.push_back(TimedCopy("copy after CF_BITMAP failed"));
     }
     return samples;
 }
@@ -268,13 +240,19 @@ std::vector<double> CBenchmark::ForeignCopy(const std::vector<uint8_t>& block, i
             std::fprintf(stderr, "the placer could not place its picture\n");
             break;
         }
-        CStopwatch watch;
-        const bool copied = capture.CopyFromClipboard();
-        samples.push_back(watch.Lap());
-        if (!copied)
-            std::fprintf(stderr, "copy of the placer's picture failed\n");
+        samples.push_back(TimedCopy("copy of the placer's picture failed"));
     }
     return samples;
+}
+
+double CBenchmark::TimedCopy(const char* failure)
+{
+    CStopwatch watch;
+    const bool copied = capture.CopyFromClipboard();
+    const double ms = watch.Lap();
+    if (!copied)
+        std::fprintf(stderr, "%s\n", failure);
+    return ms;
 }
 
 void CBenchmark::Row(const char* route, const std::vector<double>& samples, double raw)
@@ -342,15 +320,15 @@ int wmain(int argc, wchar_t** argv)
     CreateDirectoryW(folder.c_str(), nullptr);
 
     CGdiplusSession gdiplus;
-    CMessageWindow window;
-    if (!window.handle) {
+    ClipboardOwner clipboard;
+    if (!clipboard.Window()) {
         std::fprintf(stderr, "no window for the clipboard\n");
         return 1;
     }
     CPlacerProcess placer;
     if (!placer.window)
         std::fprintf(stderr, "clipboard_placer.exe did not start: no read of another process's block\n");
-    CBenchmark benchmark(folder, frames, window.handle, placer.window);
+    CBenchmark benchmark(folder, frames, clipboard.Window(), placer.window);
     const int sizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
     for (const auto& size : sizes)
         benchmark.Run(size[0], size[1]);

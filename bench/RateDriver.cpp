@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Companion.h"
+#include "tests/support/Program.h"
 #include "tests/support/RemoteDialog.h"
 
 #include <windows.h>
@@ -63,12 +64,12 @@ int wmain(int argc, wchar_t** argv)
 
     ChildProcess companion;
     ChildProcess program;
-    if (!StartCompanion(companion) || !program.Start(L"tessilo.exe")) {
+    HWND dialog = nullptr;
+    if (!StartCompanion(companion) || !(dialog = StartProgram(program))) {
         std::fprintf(stderr, "could not start the programs\n");
         return 1;
     }
-    HWND dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
-    if (!dialog || !TypeIntoCombo(dialog, IDC_FOLDER, folder) || !TypeIntoCombo(dialog, IDC_FILENAME, L"rate")
+    if (!TypeIntoCombo(dialog, IDC_FOLDER, folder) || !TypeIntoCombo(dialog, IDC_FILENAME, L"rate")
         || !SelectComboItem(dialog, IDC_SEQ_WIDTH, L"0000") || !SelectComboItem(dialog, IDC_EXTENSION, ext)
         || !TypeIntoCombo(dialog, IDC_START_NUMBER, L"0") || !TypeIntoCombo(dialog, IDC_SAVE_RATE, rate)) {
         std::fprintf(stderr, "could not fill the dialog\n");

@@ -118,27 +118,6 @@ std::vector<uint8_t> MakeScreenDib(int width, int height, uint32_t seed)
     return block;
 }
 
-bool PlaceDibOnClipboard(HWND window, const std::vector<uint8_t>& block)
-{
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
-    if (!memory)
-        return false;
-    void* target = GlobalLock(memory);
-    if (!target) {
-        GlobalFree(memory);
-        return false;
-    }
-    std::memcpy(target, block.data(), block.size());
-    GlobalUnlock(memory);
-    CClipboardOpener clipboard(window);
-    if (!clipboard.opened || !EmptyClipboard() || !SetClipboardData(CF_DIB, memory)) {
-        GlobalFree(memory);
-        return false;
-    }
-    // The clipboard owns the memory now.
-    return true;
-}
-
 bool PlaceBitmapOnClipboard(HWND window, const std::vector<uint8_t>& block)
 {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());

@@ -11,9 +11,6 @@
 // BI_BITFIELDS with its three masks, then the rows bottom-up (40 + 12 + width * height * 4 bytes).
 std::vector<uint8_t> MakeScreenDib(int width, int height, uint32_t seed);
 
-// Empties the clipboard and places the block as CF_DIB, with window as the clipboard owner.
-bool PlaceDibOnClipboard(HWND window, const std::vector<uint8_t>& block);
-
 // A screen-sized DDB of the same picture placed as CF_BITMAP, so that the next CF_DIB read pays
 // the system's conversion as it does after PrtSc.
 bool PlaceBitmapOnClipboard(HWND window, const std::vector<uint8_t>& block);

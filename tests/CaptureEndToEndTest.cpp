@@ -1,6 +1,9 @@
 // The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
 // checked on disk and against the screen.
 #include "res/resource.h"
+#include "tests/support/ComboBox.h"
+#include "tests/support/Files.h"
+#include "tests/support/PngFile.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +21,6 @@ uint32_t Little32(const std::string& bytes, size_t at)
     uint32_t value = 0;
     std::memcpy(&value, bytes.data() + at, 4);
     return value;
-}
-
-uint32_t Big32(const std::string& bytes, size_t at)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
 }
 
 std::wstring ShotName(int number, const std::wstring& ext)
@@ -91,36 +88,38 @@ std::string CheckScreenBmp(const std::string& file)
     return file.substr(66);
 }
 
-// Signature, IHDR with the screen's size first, whole chunks up to an IEND that ends the file.
+// A whole PNG with IHDR, of the screen's size, first.
 void CheckScreenPng(const std::string& file)
 {
     ASSERT_GE(file.size(), 8u + 25u + 12u);
-    ASSERT_EQ(0, file.compare(0, 8, "\x89PNG\r\n\x1a\n", 8));
+    EXPECT_TRUE(IsWholePng(file));
     ASSERT_EQ(0, file.compare(12, 4, "IHDR"));
     EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)), Big32(file, 16));
     EXPECT_EQ(static_cast<uint32_t>(GetSystemMetrics(SM_CYVIRTUALSCREEN)), Big32(file, 20));
-    size_t at = 8;
-    std::string type;
-    while (at + 12 <= file.size() && type != "IEND") {
-        type = file.substr(at + 4, 4);
-        at += 12 + Big32(file, at);
-    }
-    EXPECT_EQ("IEND", type);
-    EXPECT_EQ(file.size(), at);
 }
 
 class CaptureEndToEnd : public ProgramFixture {
 protected:
+    // Waits for the next message box and answers it; false when none came. Notes when it came
+    // and whether the dialog was shown normally then.
+    bool AnswerNextBox(int button, ShownMessage& shown)
+    {
+        HWND box = WaitForMessageBox(program, 10000);
+        if (!box)
+            return false;
+        boxAt = GetTickCount();
+        shownNormalAtBox = ShownNormal();
+        shown = AnswerMessageBox(box, button);
+        return true;
+    }
+
     // Ends a capture as the taskbar does and answers the question; the texts of that box.
     ShownMessage RestoreFromTaskbar(int answer)
     {
         PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
-        HWND box = WaitForMessageBox(program, 10000);
-        if (!box)
-            return {};
-        boxAt = GetTickCount();
-        shownNormalAtBox = ShownNormal();
-        return AnswerMessageBox(box, answer);
+        ShownMessage question;
+        AnswerNextBox(answer, question);
+        return question;
     }
 
     void Close()
@@ -129,9 +128,9 @@ protected:
         EXPECT_EQ(2u, program.WaitForExit(10000));
     }
 
-    // A full capture of about 1.5 s ended from the taskbar: the files, checked for their numbers.
-    void CaptureAndRestore(const std::wstring& ext, int start, std::vector<std::wstring>& names,
-                           std::string& screenWhileMinimised)
+    // A full capture of about 1.5 s ended from the taskbar: the files, checked for their numbers,
+    // and the screen while the dialog was minimised.
+    void CaptureAndRestore(const std::wstring& ext, int start)
     {
         ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
         // The clipboard is shared with the companion: on a loaded machine a tick can find it
@@ -162,45 +161,41 @@ protected:
         EXPECT_EQ(L"Capture is ended. Open the output folder?", question.text);
         EXPECT_TRUE(shownNormalAtBox);
 
-        names = FilesIn(output.Path());
-        ASSERT_GE(names.size(), 3u);
-        EXPECT_EQ(Sequence(start, names.size(), ext), names);
+        captured = FilesIn(output.Path());
+        ASSERT_GE(captured.size(), 3u);
+        EXPECT_EQ(Sequence(start, captured.size(), ext), captured);
         // One file per 100 ms at most, counting from the Start command, whose first tick only prepares.
-        EXPECT_LE(names.size(), (boxAt - startedAt) / 100);
+        EXPECT_LE(captured.size(), (boxAt - startedAt) / 100);
 
-        EXPECT_EQ(3, ComboCount(dialog, IDC_START_NUMBER));
-        EXPECT_EQ(std::to_wstring(start + static_cast<int>(names.size())), ComboItem(dialog, IDC_START_NUMBER, 2));
+        HWND startNumbers = GetDlgItem(dialog, IDC_START_NUMBER);
+        EXPECT_EQ(3, ComboCount(startNumbers));
+        EXPECT_EQ(std::to_wstring(start + static_cast<int>(captured.size())), ComboItem(startNumbers, 2));
 
         PumpFor(300);
-        EXPECT_EQ(names, FilesIn(output.Path())) << "a tick ran after the capture ended";
+        EXPECT_EQ(captured, FilesIn(output.Path())) << "a tick ran after the capture ended";
         Close();
     }
 
     DWORD boxAt = 0;
     bool shownNormalAtBox = false;
+    std::vector<std::wstring> captured;
+    std::string screenWhileMinimised;
 };
 
 TEST_F(CaptureEndToEnd, BmpCaptureWritesTheScreenAsNumberedFilesUntilTheRestore)
 {
-    std::vector<std::wstring> names;
-    std::string screen;
-    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"bmp", 7, names, screen));
-
-    for (const std::wstring& name : names) {
+    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"bmp", 7));
+    for (const std::wstring& name : captured) {
         SCOPED_TRACE(name);
-        const std::string pixels = CheckScreenBmp(output.Read(name));
         // Every picture was taken with the dialog out of the way, the one of Start included.
-        EXPECT_TRUE(SamePicture(screen, pixels));
+        EXPECT_TRUE(SamePicture(screenWhileMinimised, CheckScreenBmp(output.Read(name))));
     }
 }
 
 TEST_F(CaptureEndToEnd, PngCaptureWritesValidPicturesOfTheScreensSize)
 {
-    std::vector<std::wstring> names;
-    std::string screen;
-    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"png", 0, names, screen));
-
-    for (const std::wstring& name : names) {
+    ASSERT_NO_FATAL_FAILURE(CaptureAndRestore(L"png", 0));
+    for (const std::wstring& name : captured) {
         SCOPED_TRACE(name);
         CheckScreenPng(output.Read(name));
     }
@@ -251,10 +246,9 @@ TEST_F(CaptureEndToEnd, AnOutputFolderRemovedDuringTheCaptureEndsItWithTheFilesW
     }
     ASSERT_TRUE(moved);
 
-    HWND box = WaitForMessageBox(program, 5000);
-    ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(ShownNormal());
-    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    ShownMessage message;
+    ASSERT_TRUE(AnswerNextBox(IDOK, message));
+    EXPECT_TRUE(shownNormalAtBox);
     EXPECT_EQ(L"Error", message.caption);
     EXPECT_EQ(L"failed to save image", message.text);
 
@@ -278,9 +272,8 @@ TEST_F(CaptureEndToEnd, ElevenFilesToOverwriteAreNamedTenAndMoreAndOnlyYesDelete
     ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
 
     PressStart();
-    HWND box = WaitForMessageBox(program, 5000);
-    ASSERT_NE(nullptr, box);
-    const ShownMessage question = AnswerMessageBox(box, IDNO);
+    ShownMessage question;
+    ASSERT_TRUE(AnswerNextBox(IDNO, question));
     EXPECT_EQ(L"Confirmation", question.caption);
     const std::wstring head = L"11 files below will be overwritten. Do you start capture after erasing these files?\n\n";
     EXPECT_EQ(0u, question.text.find(head)) << question.text;
@@ -299,9 +292,7 @@ TEST_F(CaptureEndToEnd, ElevenFilesToOverwriteAreNamedTenAndMoreAndOnlyYesDelete
         EXPECT_EQ("old", output.Read(name));
 
     PressStart();
-    box = WaitForMessageBox(program, 5000);
-    ASSERT_NE(nullptr, box);
-    AnswerMessageBox(box, IDYES);
+    ASSERT_TRUE(AnswerNextBox(IDYES, question));
     ASSERT_TRUE(WaitUntilMinimised(5000));
     PumpFor(400);
     Close();
@@ -318,9 +309,8 @@ TEST_F(CaptureEndToEnd, AnOutputFolderThatCannotBeCreatedIsReported)
     ASSERT_NO_FATAL_FAILURE(FillInputs(output.File(L"blocker\\shots"), L"bmp", 0, L"10"));
     PressStart();
 
-    HWND box = WaitForMessageBox(program, 5000);
-    ASSERT_NE(nullptr, box);
-    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    ShownMessage message;
+    ASSERT_TRUE(AnswerNextBox(IDOK, message));
     EXPECT_EQ(L"Error", message.caption);
     EXPECT_EQ(L"failed to create the output folder", message.text);
     EXPECT_TRUE(ShownNormal());

@@ -4,8 +4,11 @@
 #include "app/ResourceString.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
+#include "tests/support/Files.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PngFile.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -52,44 +55,6 @@ std::string BmpFileOf(const std::string& block)
     return file + block;
 }
 
-uint32_t Big32(const std::string& bytes, size_t at)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
-}
-
-// Signature, then whole chunks up to an IEND that ends the file.
-bool IsWholePng(const std::string& file)
-{
-    if (file.size() < 8 || file.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) != 0)
-        return false;
-    size_t at = 8;
-    std::string type;
-    while (at + 12 <= file.size() && type != "IEND") {
-        type = file.substr(at + 4, 4);
-        at += 12 + static_cast<size_t>(Big32(file, at));
-    }
-    return type == "IEND" && at == file.size();
-}
-
-std::string ReadWhole(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    LARGE_INTEGER size;
-    std::string bytes;
-    DWORD read = 0;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        if (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-            read = 0;
-        bytes.resize(read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
 std::wstring ShotName(int number, const wchar_t* ext)
 {
     wchar_t name[32];
@@ -110,33 +75,18 @@ protected:
     {
         MainDlgFixture::SetUp();
         answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
-        clipboardOwner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, clipboardOwner);
+        ASSERT_NE(nullptr, clipboard.Window());
     }
 
     void TearDown() override
     {
+        // The holder first: the clipboard it keeps open could not be emptied.
         holder.Kill();
-        if (OpenClipboard(clipboardOwner)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-        DestroyWindow(clipboardOwner);
         answerer.reset();
         MainDlgFixture::TearDown();
     }
 
-    void PlaceDib(const std::string& block) const
-    {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
-        ASSERT_NE(nullptr, memory);
-        std::memcpy(GlobalLock(memory), block.data(), block.size());
-        GlobalUnlock(memory);
-        ASSERT_TRUE(OpenClipboard(clipboardOwner));
-        EmptyClipboard();
-        EXPECT_NE(nullptr, SetClipboardData(CF_DIB, memory));
-        CloseClipboard();
-    }
+    void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
 
     // Starts a capture at 10 per second into folder. Start empties the clipboard; a PlaceDib
     // right after it stands for the picture of its PrtSc press.
@@ -186,7 +136,7 @@ protected:
         for (size_t i = 0; i < names.size(); ++i) {
             SCOPED_TRACE(names[i]);
             EXPECT_EQ(ShotName(static_cast<int>(i), ext), names[i]);
-            const std::string file = ReadWhole(folder + L"\\" + names[i]);
+            const std::string file = ReadWholeFile(folder + L"\\" + names[i]);
             if (ext[0] == L'p')
                 EXPECT_TRUE(IsWholePng(file)) << file.size() << " bytes";
             else
@@ -195,7 +145,7 @@ protected:
     }
 
     std::unique_ptr<MessageBoxAnswerer> answerer;
-    HWND clipboardOwner = nullptr;
+    ClipboardOwner clipboard;
     ChildProcess holder;
     TestFolder output;
 };
@@ -298,7 +248,7 @@ protected:
     bool Switch(bool readOnly)
     {
         if (readOnly)
-            CloseHandle(CreateFileW(switchFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            WriteWholeFile(switchFile, "");
         else
             DeleteFileW(switchFile.c_str());
         const std::wstring probe = root + L"\\probe";
@@ -419,17 +369,13 @@ TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWa
         SCOPED_TRACE(ext);
         const std::wstring name = ShotName(0, ext);
         const std::wstring path = folder + L"\\" + name;
-        HANDLE existing = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, existing);
-        DWORD written = 0;
-        WriteFile(existing, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
-        CloseHandle(existing);
+        ASSERT_TRUE(WriteWholeFile(path, old));
         // Room for a quarter of the picture: the write fails after the file was opened.
         ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(file.size() / 4));
 
         g_settings.ext = ext;
         EXPECT_FALSE(image.Save());
-        EXPECT_TRUE(ReadWhole(path) == old) << "the file was changed or removed";
+        EXPECT_TRUE(ReadWholeFile(path) == old) << "the file was changed or removed";
         EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder));
         DeleteFileW(path.c_str());
         DeleteFileW(Filler().c_str());

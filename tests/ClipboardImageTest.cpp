@@ -1,5 +1,6 @@
 #include "image/CaptureImage.h"
 #include "image/Dib.h"
+#include "tests/support/Clipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -35,45 +36,20 @@ class ClipboardImage : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        window = clipboard.Window();
         ASSERT_NE(nullptr, window);
-    }
-
-    void TearDown() override
-    {
-        if (OpenClipboard(window)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-        DestroyWindow(window);
     }
 
     // Puts the bytes on the clipboard as CF_DIB; returns the size the block reports.
     SIZE_T PlaceDib(const std::vector<uint8_t>& bytes) const
     {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-        EXPECT_NE(nullptr, memory);
-        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
-        GlobalUnlock(memory);
-        const SIZE_T size = GlobalSize(memory);
-        EXPECT_TRUE(OpenClipboard(window));
-        EmptyClipboard();
-        EXPECT_NE(nullptr, SetClipboardData(CF_DIB, memory));
-        CloseClipboard();
+        const SIZE_T size = clipboard.Place(CF_DIB, bytes);
+        EXPECT_NE(0u, size);
         return size;
     }
 
-    void PlaceText(const std::wstring& text) const
-    {
-        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        EXPECT_TRUE(OpenClipboard(window));
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-    }
+    // With its terminating null.
+    void PlaceText(const std::wstring& text) const { EXPECT_NE(0u, clipboard.Place(CF_UNICODETEXT, text + L'\0')); }
 
     // The clipboard was closed again and the block left unlocked.
     void ExpectClipboardReleased() const
@@ -85,6 +61,7 @@ protected:
         CloseClipboard();
     }
 
+    ClipboardOwner clipboard;
     HWND window = nullptr;
     CCaptureImage image;
 };

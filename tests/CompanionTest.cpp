@@ -1,4 +1,5 @@
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,13 @@ std::vector<unsigned char> ClipboardDib()
     }
     CloseClipboard();
     return bytes;
+}
+
+// The header, three colour masks, then the pixels of the whole virtual screen.
+size_t ScreenDibSize()
+{
+    return 40u + 12u
+        + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)) * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4;
 }
 
 std::vector<unsigned char> WaitForClipboardDib(DWORD timeoutMs)
@@ -57,8 +65,7 @@ TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
     EXPECT_EQ(height, std::abs(header.biHeight));
     EXPECT_EQ(32, header.biBitCount);
     EXPECT_EQ(static_cast<DWORD>(BI_BITFIELDS), header.biCompression);
-    // The header, three colour masks, then the pixels.
-    EXPECT_EQ(40u + 12u + static_cast<size_t>(width) * height * 4, dib.size());
+    EXPECT_EQ(ScreenDibSize(), dib.size());
 
     // Every press gives a new picture, not only the first.
     ASSERT_TRUE(EmptyTheClipboard());
@@ -72,9 +79,7 @@ TEST(Companion, AReaderRightAfterThePressFindsTheClipboardFreeWithThatPressesPic
 {
     ChildProcess companion;
     ASSERT_NE(nullptr, StartCompanion(companion));
-    const size_t expected = 40u + 12u
-        + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)) * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4;
-
+    const size_t expected = ScreenDibSize();
     for (int press = 0; press < 20; ++press) {
         SCOPED_TRACE(press);
         const DWORD before = GetClipboardSequenceNumber();
@@ -98,9 +103,7 @@ TEST(Companion, APictureNobodyReadYetOutlivesTheCompanion)
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(0u, companion.WaitForExit(5000));
-    EXPECT_EQ(40u + 12u + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN))
-                  * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4,
-              ClipboardDib().size());
+    EXPECT_EQ(ScreenDibSize(), ClipboardDib().size());
 }
 
 TEST(Companion, RunsOnceAtATimeAndEndsWithExitCode0WhenItsWindowIsClosed)

@@ -2,6 +2,8 @@
 // person drives it: real clicks and keys, and a restore asked of the window manager. Needs a
 // window manager on the display (the test command starts openbox for these tests).
 #include "res/resource.h"
+#include "tests/support/ComboBox.h"
+#include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/XServer.h"
 
@@ -67,7 +69,7 @@ TEST_F(Desktop, ACaptureEndedByTheWindowManagersRestoreAsksOnceAndTakesTheAnswer
     EXPECT_TRUE(Responds(dialog));
     EXPECT_EQ(nullptr, WaitForMessageBox(program, 700)) << "asked more than once";
     EXPECT_EQ(written, FilesIn(output.Path())) << "a file was written after the restore";
-    EXPECT_EQ(std::to_wstring(written.size()), ComboItem(dialog, IDC_START_NUMBER, 2));
+    EXPECT_EQ(std::to_wstring(written.size()), ComboItem(GetDlgItem(dialog, IDC_START_NUMBER), 2));
     ASSERT_NO_FATAL_FAILURE(CloseWithEscape());
 }
 

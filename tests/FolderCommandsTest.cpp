@@ -30,6 +30,16 @@ protected:
 
     void Command(int id) const { dialog->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+    // Runs Open with this text in the folder box and the focus elsewhere.
+    ::testing::AssertionResult OpenShowsOnlyTheError(const std::wstring& folderText, const std::wstring& error)
+    {
+        SetEditText(IDC_FOLDER, folderText);
+        SetFocus(Box(IDC_OTHER_GROUP));
+        MessageBoxAnswerer answerer;
+        Command(ID_OPEN_FOLDER);
+        return answerer.ShowedOnlyTheError(error);
+    }
+
     // Runs Select by Dialog; `choose` sees the picker and its tree inside its modal loop and closes it.
     void RunPicker(std::function<void(HWND picker, HWND tree)> choose)
     {
@@ -45,14 +55,6 @@ protected:
         Command(ID_SELECT_FOLDER);
         EXPECT_TRUE(probe.Inspected()) << "no picker opened";
         EXPECT_FALSE(probe.ForcedClose()) << "the picker did not close";
-    }
-
-    std::vector<std::wstring> Items(int id) const
-    {
-        std::vector<std::wstring> items;
-        for (int i = 0; i < Count(id); ++i)
-            items.push_back(ItemText(id, i));
-        return items;
     }
 
     static HWND FindChild(HWND parent, const wchar_t* className, const std::wstring& text = L"")
@@ -104,28 +106,15 @@ protected:
 
 TEST_F(FolderCommands, OpenRefusesABlankFolderWithoutOpeningAnything)
 {
-    SetEditText(IDC_FOLDER, L"   ");
-    SetFocus(Box(IDC_OTHER_GROUP));
-    MessageBoxAnswerer answerer;
-    Command(ID_OPEN_FOLDER);
-    ASSERT_EQ(1u, answerer.Shown().size());
-    EXPECT_EQ(L"save folder path is empty", answerer.Shown()[0].text);
-    EXPECT_EQ(L"Error", answerer.Shown()[0].caption);
-    HWND focus = GetFocus();
-    EXPECT_TRUE(focus == Box(IDC_FOLDER) || GetParent(focus) == Box(IDC_FOLDER));
+    EXPECT_TRUE(OpenShowsOnlyTheError(L"   ", L"save folder path is empty"));
+    EXPECT_TRUE(FocusIsIn(IDC_FOLDER));
 }
 
 TEST_F(FolderCommands, OpenReportsAMissingFolderAndLeavesTheFolderAndTheDefaultInTheList)
 {
     const std::wstring missing = folder.File(L"missing");
     const ValueHistory stored = g_settings.folderHistory;
-    SetEditText(IDC_FOLDER, L"  " + missing + L" ");
-    SetFocus(Box(IDC_OTHER_GROUP));
-    MessageBoxAnswerer answerer;
-    Command(ID_OPEN_FOLDER);
-    ASSERT_EQ(1u, answerer.Shown().size());
-    EXPECT_EQ(L"failed to open the open folder", answerer.Shown()[0].text);
-    EXPECT_EQ(L"Error", answerer.Shown()[0].caption);
+    EXPECT_TRUE(OpenShowsOnlyTheError(L"  " + missing + L" ", L"failed to open the open folder"));
     EXPECT_EQ((std::vector<std::wstring>{missing, DefaultOutputFolder()}), Items(IDC_FOLDER));
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), g_settings.folderHistory.begin(),
                            g_settings.folderHistory.end()));

@@ -5,6 +5,7 @@
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

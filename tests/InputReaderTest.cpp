@@ -16,12 +16,6 @@ protected:
         work = g_settings;
     }
 
-    bool FocusIsIn(int id) const
-    {
-        HWND focus = GetFocus();
-        return focus && (focus == Box(id) || GetParent(focus) == Box(id));
-    }
-
     // Reads into a fresh copy and expects exactly one error box with this text and the focus on id.
     void ExpectRefused(const std::wstring& text, int id)
     {
@@ -29,10 +23,7 @@ protected:
         SetFocus(Box(IDC_OTHER_GROUP));
         MessageBoxAnswerer answerer;
         EXPECT_FALSE(dialog->ReadInputs(work));
-        const std::vector<ShownMessage>& boxes = answerer.Shown();
-        ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ(text, boxes[0].text);
-        EXPECT_EQ(L"Error", boxes[0].caption);
+        EXPECT_TRUE(answerer.ShowedOnlyTheError(text));
         EXPECT_TRUE(FocusIsIn(id)) << "focus not on " << id;
     }
 
@@ -86,23 +77,18 @@ TEST_F(InputReader, AnEmptyFileNameAndAnEmptyStartNumberAreAccepted)
 TEST_F(InputReader, ConvertsStartNumbersAndSaveRates)
 {
     const struct {
+        int id;
         const wchar_t* text;
-        int32_t value;
-    } starts[] = {{L"7.9", 7}, {L" 99999999999 ", 2147483647}};
-    for (const auto& start : starts) {
-        SetEditText(IDC_START_NUMBER, start.text);
+        int CaptureSettings::*field;
+        int value;
+    } cases[] = {{IDC_START_NUMBER, L"7.9", &CaptureSettings::startNumber, 7},
+                 {IDC_START_NUMBER, L" 99999999999 ", &CaptureSettings::startNumber, 2147483647},
+                 {IDC_SAVE_RATE, L"0.01", &CaptureSettings::refreshRate, 1},
+                 {IDC_SAVE_RATE, L"50", &CaptureSettings::refreshRate, 5000}};
+    for (const auto& c : cases) {
+        SetEditText(c.id, c.text);
         ExpectAccepted();
-        EXPECT_EQ(start.value, work.startNumber) << start.text;
-    }
-
-    const struct {
-        const wchar_t* text;
-        int32_t value;
-    } rates[] = {{L"0.01", 1}, {L"50", 5000}};
-    for (const auto& rate : rates) {
-        SetEditText(IDC_SAVE_RATE, rate.text);
-        ExpectAccepted();
-        EXPECT_EQ(rate.value, work.refreshRate) << rate.text;
+        EXPECT_EQ(c.value, work.*c.field) << c.text;
     }
 }
 

@@ -16,14 +16,6 @@ protected:
         dialog = std::make_unique<ts::CMainDlg>();
         ASSERT_NE(nullptr, dialog->Create());
     }
-
-    std::vector<std::wstring> Items(int id) const
-    {
-        std::vector<std::wstring> items;
-        for (int i = 0; i < Count(id); ++i)
-            items.push_back(ItemText(id, i));
-        return items;
-    }
 };
 
 TEST_F(MainDlgInit, FirstStartShowsTheDefaults)
@@ -65,8 +57,7 @@ TEST_F(MainDlgInit, OpensHiddenCentredOnTheWorkAreaWithBothIconsAndTheFocusInThe
     EXPECT_LE(std::abs((work.top + work.bottom) / 2 - (window.top + window.bottom) / 2), 1);
 
     dialog->ShowWindow(SW_SHOW);
-    HWND focus = GetFocus();
-    EXPECT_TRUE(focus == Box(IDC_FOLDER) || GetParent(focus) == Box(IDC_FOLDER));
+    EXPECT_TRUE(FocusIsIn(IDC_FOLDER));
 }
 
 TEST_F(MainDlgInit, ShowsStoredValuesWithoutSelectingListItems)

@@ -1,21 +1,14 @@
-#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-HWND StartProgram(ChildProcess& program)
-{
-    if (!program.Start(L"tessilo.exe"))
-        return nullptr;
-    return program.WaitForWindow(L"#32770", L"Tessilo", 20000);
-}
+class ProgramExit : public ProgramFixture {};
 
-TEST(ProgramExit, EscEndsTheProgramWithExitCode2)
+TEST_F(ProgramExit, EscEndsTheProgramWithExitCode2)
 {
-    ChildProcess program;
-    HWND dialog = StartProgram(program);
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
 
     // The key goes to the control with the focus, as a key press would.
     GUITHREADINFO gui = {};
@@ -28,11 +21,9 @@ TEST(ProgramExit, EscEndsTheProgramWithExitCode2)
     EXPECT_EQ(2u, program.WaitForExit(20000));
 }
 
-TEST(ProgramExit, TheCloseBoxEndsTheProgramWithExitCode2)
+TEST_F(ProgramExit, TheCloseBoxEndsTheProgramWithExitCode2)
 {
-    ChildProcess program;
-    HWND dialog = StartProgram(program);
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
 
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 

@@ -1,6 +1,6 @@
 #include "settings/RegistryKey.h"
 #include "settings/RegistryStringRules.h"
-#include "tests/support/MainDlgFixture.h"
+#include "tests/support/StoredSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,17 @@ namespace {
 
 const wchar_t* const kTestPath = L"Software\\Norvane\\RegistryTest";
 
-class RegistryLayer : public ::testing::Test {
+class RegistryLayer : public WithoutStoredSettings {
 protected:
     void SetUp() override
     {
-        DeleteStoredSettings();
+        WithoutStoredSettings::SetUp();
         ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, kTestPath));
     }
     void TearDown() override
     {
         key.Close();
-        DeleteStoredSettings();
+        WithoutStoredSettings::TearDown();
     }
 
     // Stores exactly these bytes with this type, bypassing the layer's own rules.

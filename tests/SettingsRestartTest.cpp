@@ -1,5 +1,8 @@
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Program.h"
+#include "tests/support/RemoteDialog.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +11,6 @@
 #include <utility>
 
 namespace {
-
-void DeleteStoredSettings()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-}
 
 std::wstring TextOf(HWND window)
 {
@@ -24,10 +22,8 @@ std::wstring TextOf(HWND window)
 // The program with its main dialog up; closed with the close box, answering any box it shows.
 class RunningProgram {
 public:
-    explicit RunningProgram(int showCommand = ChildProcess::kNoShowCommand)
+    explicit RunningProgram(int showCommand = ChildProcess::kNoShowCommand) : dialog(StartProgram(program, showCommand))
     {
-        if (program.Start(L"tessilo.exe", L"", showCommand))
-            dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
     }
 
     HWND Dialog() const { return dialog; }
@@ -42,14 +38,18 @@ public:
     std::wstring Text(int id) const { return TextOf(Box(id)); }
     int Selection(int id) const { return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0)); }
 
-    void Type(int id, const std::wstring& text) const
+    // Types and picks the inputs; the lists by position.
+    void Fill(const std::wstring& folder, const std::wstring& fileName, int width, int ext, const std::wstring& start,
+              const std::wstring& rate) const
     {
-        SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        SendMessageW(Box(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        TypeIntoCombo(dialog, IDC_FOLDER, folder);
+        TypeIntoCombo(dialog, IDC_FILENAME, fileName);
+        SendMessageW(Box(IDC_SEQ_WIDTH), CB_SETCURSEL, static_cast<WPARAM>(width), 0);
+        SendMessageW(Box(IDC_EXTENSION), CB_SETCURSEL, static_cast<WPARAM>(ext), 0);
+        TypeIntoCombo(dialog, IDC_START_NUMBER, start);
+        TypeIntoCombo(dialog, IDC_SAVE_RATE, rate);
     }
-    void Select(int id, int index) const { SendMessageW(Box(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-    // Posted: the command may show a box, and a sent click would wait for it.
-    void PressStart() const { PostMessageW(Box(IDOK), BM_CLICK, 0, 0); }
+    void PressStart() const { ClickButton(dialog, IDOK); }
 
     // Answers boxes until the process has ended; its exit code.
     DWORD Close()
@@ -60,25 +60,15 @@ public:
             DWORD code = program.WaitForExit(50);
             if (code != STILL_ACTIVE)
                 return code;
-            AnswerBoxes();
+            if (HWND box = WaitForMessageBox(program, 0))
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
         return STILL_ACTIVE;
     }
 
-    void AnswerBoxes() const
-    {
-        for (HWND window : program.TopLevelWindows()) {
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            const std::wstring caption = TextOf(window);
-            if (std::wstring(name) == L"#32770" && (caption == L"Error" || caption == L"Confirmation"))
-                PostMessageW(window, WM_COMMAND, IDOK, 0);
-        }
-    }
-
 private:
     ChildProcess program;
-    HWND dialog = nullptr;
+    HWND dialog;
 };
 
 // True once the Start command has written `prefix` as the current one.
@@ -86,28 +76,26 @@ bool WaitForSavedPrefix(const std::wstring& prefix)
 {
     const DWORD start = GetTickCount();
     do {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Spec\\00", 0, KEY_READ,
-                          &key) == ERROR_SUCCESS) {
-            wchar_t text[256] = {};
-            DWORD size = sizeof(text) - sizeof(wchar_t);
-            const bool saved = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size)
-                                   == ERROR_SUCCESS
-                               && prefix == text;
-            RegCloseKey(key);
-            if (saved)
-                return true;
-        }
+        if (StoredString(kSettingsKey + L"\\Spec\\00", nullptr) == prefix)
+            return true;
         PumpFor(20);
     } while (GetTickCount() - start < 20000);
     return false;
 }
 
-class SettingsRestart : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteStoredSettings(); }
-    void TearDown() override { DeleteStoredSettings(); }
-};
+class SettingsRestart : public WithoutStoredSettings {};
+
+// The values that the first run confirmed with Start.
+void ExpectTheConfirmedValues(const char* run, const RunningProgram& program, const std::wstring& folder)
+{
+    SCOPED_TRACE(run);
+    EXPECT_EQ(folder, program.Text(IDC_FOLDER));
+    EXPECT_EQ(L"restart", program.Text(IDC_FILENAME));
+    EXPECT_EQ(1, program.Selection(IDC_SEQ_WIDTH));
+    EXPECT_EQ(3, program.Selection(IDC_EXTENSION));
+    EXPECT_EQ(L"7", program.Text(IDC_START_NUMBER));
+    EXPECT_EQ(L"2.50", program.Text(IDC_SAVE_RATE));
+}
 
 TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoNot)
 {
@@ -116,12 +104,7 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
     {
         RunningProgram first;
         ASSERT_NE(nullptr, first.Dialog());
-        first.Type(IDC_FOLDER, folder);
-        first.Type(IDC_FILENAME, L"restart");
-        first.Select(IDC_SEQ_WIDTH, 1);
-        first.Select(IDC_EXTENSION, 3);
-        first.Type(IDC_START_NUMBER, L"7");
-        first.Type(IDC_SAVE_RATE, L"2.5");
+        first.Fill(folder, L"restart", 1, 3, L"7", L"2.5");
         first.PressStart();
         ASSERT_TRUE(WaitForSavedPrefix(L"restart"));
         EXPECT_EQ(2u, first.Close());
@@ -129,43 +112,23 @@ TEST_F(SettingsRestart, ValuesConfirmedWithStartComeBackAndValuesNeverStartedDoN
     {
         RunningProgram second;
         ASSERT_NE(nullptr, second.Dialog());
-        EXPECT_EQ(folder, second.Text(IDC_FOLDER));
-        EXPECT_EQ(L"restart", second.Text(IDC_FILENAME));
-        EXPECT_EQ(1, second.Selection(IDC_SEQ_WIDTH));
-        EXPECT_EQ(3, second.Selection(IDC_EXTENSION));
-        EXPECT_EQ(L"7", second.Text(IDC_START_NUMBER));
-        EXPECT_EQ(L"2.50", second.Text(IDC_SAVE_RATE));
-
-        second.Type(IDC_FOLDER, output.File(L"never"));
-        second.Type(IDC_FILENAME, L"never");
-        second.Select(IDC_SEQ_WIDTH, 3);
-        second.Select(IDC_EXTENSION, 0);
-        second.Type(IDC_START_NUMBER, L"99");
-        second.Type(IDC_SAVE_RATE, L"30");
+        ExpectTheConfirmedValues("second run", second, folder);
+        second.Fill(output.File(L"never"), L"never", 3, 0, L"99", L"30");
         EXPECT_EQ(2u, second.Close());
     }
     RunningProgram third;
     ASSERT_NE(nullptr, third.Dialog());
-    EXPECT_EQ(folder, third.Text(IDC_FOLDER));
-    EXPECT_EQ(L"restart", third.Text(IDC_FILENAME));
-    EXPECT_EQ(1, third.Selection(IDC_SEQ_WIDTH));
-    EXPECT_EQ(3, third.Selection(IDC_EXTENSION));
-    EXPECT_EQ(L"7", third.Text(IDC_START_NUMBER));
-    EXPECT_EQ(L"2.50", third.Text(IDC_SAVE_RATE));
+    ExpectTheConfirmedValues("third run", third, folder);
     EXPECT_EQ(2u, third.Close());
 }
 
 // What a close while maximised leaves: "Fullscreen" 1 and the last normal rectangle.
 void StoreMaximisedPlacement()
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Norvane\\Tessilo32\\Setting\\Window", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
     const std::pair<const wchar_t*, DWORD> values[] = {
         {L"Fullscreen", 1}, {L"Left", 100}, {L"Top", 80}, {L"Right", 700}, {L"Bottom", 560}};
     for (const auto& value : values)
-        RegSetValueExW(key, value.first, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value.second), sizeof(DWORD));
-    RegCloseKey(key);
+        ASSERT_NO_FATAL_FAILURE(PlantNumber(kSettingsKey + L"\\Window", value.first, value.second));
 }
 
 TEST_F(SettingsRestart, AWindowClosedMaximisedComesBackMaximisedUnlessStartedMinimised)

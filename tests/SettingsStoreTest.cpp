@@ -2,6 +2,7 @@
 #include "settings/RegistryKey.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/StoredSettings.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>
@@ -11,41 +12,9 @@
 
 namespace {
 
-const std::wstring kRoot = L"Software\\Norvane\\Tessilo32";
-const std::wstring kSetting = kRoot + L"\\Setting";
-
 std::vector<std::wstring> Entries(const ValueHistory& history)
 {
     return std::vector<std::wstring>(history.begin(), history.end());
-}
-
-void PlantNumber(const std::wstring& path, const wchar_t* name, DWORD value)
-{
-    RegistryKey key;
-    ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, path));
-    ASSERT_EQ(0, key.SetDwordValue(name, value));
-}
-
-void PlantString(const std::wstring& path, const wchar_t* name, const std::wstring& text)
-{
-    RegistryKey key;
-    ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, path));
-    ASSERT_EQ(0, key.SetStringValue(name, text));
-}
-
-bool StoredNumber(const std::wstring& path, const wchar_t* name, DWORD& value)
-{
-    RegistryKey key;
-    return key.Open(HKEY_CURRENT_USER, path) == 0 && key.QueryDwordValue(name, value);
-}
-
-std::wstring StoredString(const std::wstring& path, const wchar_t* name)
-{
-    RegistryKey key;
-    std::wstring text = L"<missing>";
-    if (key.Open(HKEY_CURRENT_USER, path) == 0)
-        ReadString(key, name, text);
-    return text;
 }
 
 // A complete record in the registry, for tests that then damage one part of it.
@@ -55,11 +24,7 @@ void SaveDefaults()
     ASSERT_TRUE(defaults.Save());
 }
 
-class SettingsStore : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteStoredSettings(); }
-    void TearDown() override { DeleteStoredSettings(); }
-};
+class SettingsStore : public WithoutStoredSettings {};
 
 TEST_F(SettingsStore, AFirstStartKeepsTheDefaultsAndLeavesOnlyTheEmptyRoot)
 {
@@ -75,7 +40,7 @@ TEST_F(SettingsStore, AFirstStartKeepsTheDefaultsAndLeavesOnlyTheEmptyRoot)
     EXPECT_TRUE(IsRectEmpty(&settings.placement.rect));
 
     RegistryKey root;
-    ASSERT_EQ(0, root.Open(HKEY_CURRENT_USER, kRoot));
+    ASSERT_EQ(0, root.Open(HKEY_CURRENT_USER, kProgramKey));
     DWORD subkeys = 1, values = 1;
     ASSERT_EQ(0, RegQueryInfoKeyW(root.Handle(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                                   nullptr, nullptr, nullptr, nullptr));
@@ -97,32 +62,23 @@ TEST_F(SettingsStore, SaveWritesTheLayoutValueByValueAndLoadReadsItBack)
     saved.placement.rect = {-1500, 20, -300, 700};
     ASSERT_TRUE(saved.Save());
 
-    DWORD number = 0;
-    EXPECT_TRUE(StoredNumber(kSetting, L"SeqWidth", number));
-    EXPECT_EQ(2u, number);
-    EXPECT_EQ(L"BMP", StoredString(kSetting, L"Ext"));
-    EXPECT_TRUE(StoredNumber(kSetting, L"Start", number));
-    EXPECT_EQ(12u, number);
-    EXPECT_TRUE(StoredNumber(kSetting, L"RefreshRate", number));
-    EXPECT_EQ(2997u, number);
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Window", L"Fullscreen", number));
-    EXPECT_EQ(1u, number);
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Window", L"Left", number));
-    EXPECT_EQ(static_cast<DWORD>(-1500), number);
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Window", L"Bottom", number));
-    EXPECT_EQ(700u, number);
+    EXPECT_EQ(2u, StoredNumber(kSettingsKey, L"SeqWidth"));
+    EXPECT_EQ(L"BMP", StoredString(kSettingsKey, L"Ext"));
+    EXPECT_EQ(12u, StoredNumber(kSettingsKey, L"Start"));
+    EXPECT_EQ(2997u, StoredNumber(kSettingsKey, L"RefreshRate"));
+    EXPECT_EQ(1u, StoredNumber(kSettingsKey + L"\\Window", L"Fullscreen"));
+    EXPECT_EQ(static_cast<DWORD>(-1500), StoredNumber(kSettingsKey + L"\\Window", L"Left"));
+    EXPECT_EQ(700u, StoredNumber(kSettingsKey + L"\\Window", L"Bottom"));
 
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Folder", L"Count", number));
-    EXPECT_EQ(3u, number);
-    EXPECT_EQ(L"C:\\first", StoredString(kSetting + L"\\Folder\\00", nullptr));
-    EXPECT_EQ(L"C:\\second", StoredString(kSetting + L"\\Folder\\01", nullptr));
-    EXPECT_EQ(saved.folderHistory[2], StoredString(kSetting + L"\\Folder\\02", nullptr));
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Spec", L"Count", number));
-    EXPECT_EQ(2u, number);
-    EXPECT_EQ(L"scene", StoredString(kSetting + L"\\Spec\\00", nullptr));
-    EXPECT_EQ(L"Tessilo", StoredString(kSetting + L"\\Spec\\01", nullptr));
+    EXPECT_EQ(3u, StoredNumber(kSettingsKey + L"\\Folder", L"Count"));
+    EXPECT_EQ(L"C:\\first", StoredString(kSettingsKey + L"\\Folder\\00", nullptr));
+    EXPECT_EQ(L"C:\\second", StoredString(kSettingsKey + L"\\Folder\\01", nullptr));
+    EXPECT_EQ(saved.folderHistory[2], StoredString(kSettingsKey + L"\\Folder\\02", nullptr));
+    EXPECT_EQ(2u, StoredNumber(kSettingsKey + L"\\Spec", L"Count"));
+    EXPECT_EQ(L"scene", StoredString(kSettingsKey + L"\\Spec\\00", nullptr));
+    EXPECT_EQ(L"Tessilo", StoredString(kSettingsKey + L"\\Spec\\01", nullptr));
     // The offered extensions are fixed and never stored.
-    EXPECT_EQ(L"<missing>", StoredString(kSetting + L"\\Extensions", L"Count"));
+    EXPECT_EQ(L"<missing>", StoredString(kSettingsKey + L"\\Extensions", L"Count"));
 
     CaptureSettings loaded;
     EXPECT_TRUE(loaded.Load());
@@ -157,7 +113,7 @@ TEST_F(SettingsStore, NumbersAndTheExtensionAreBroughtIntoRangeOnLoad)
     };
     SaveDefaults();
     for (const Case& c : cases) {
-        PlantNumber(kSetting, c.name, c.stored);
+        PlantNumber(kSettingsKey, c.name, c.stored);
         CaptureSettings settings;
         EXPECT_TRUE(settings.Load()) << c.name << " " << c.stored;
         EXPECT_EQ(c.expected, settings.*c.field) << c.name << " " << c.stored;
@@ -165,13 +121,13 @@ TEST_F(SettingsStore, NumbersAndTheExtensionAreBroughtIntoRangeOnLoad)
     SaveDefaults();
 
     for (const wchar_t* ext : {L"PNG", L"Bmp"}) {
-        PlantString(kSetting, L"Ext", ext);
+        PlantString(kSettingsKey, L"Ext", ext);
         CaptureSettings settings;
         EXPECT_TRUE(settings.Load());
         EXPECT_EQ(ext, settings.ext);
     }
     for (const wchar_t* ext : {L"jpg", L"", L"png "}) {
-        PlantString(kSetting, L"Ext", ext);
+        PlantString(kSettingsKey, L"Ext", ext);
         CaptureSettings settings;
         settings.ext = L"BMP";
         EXPECT_TRUE(settings.Load());
@@ -182,9 +138,9 @@ TEST_F(SettingsStore, NumbersAndTheExtensionAreBroughtIntoRangeOnLoad)
 TEST_F(SettingsStore, MistypedValuesKeepTheFieldAndFailTheLoadWhileTheRestIsRead)
 {
     SaveDefaults();
-    PlantString(kSetting, L"SeqWidth", L"2");
-    PlantNumber(kSetting, L"Ext", 1);
-    PlantNumber(kSetting, L"Start", 8);
+    PlantString(kSettingsKey, L"SeqWidth", L"2");
+    PlantNumber(kSettingsKey, L"Ext", 1);
+    PlantNumber(kSettingsKey, L"Start", 8);
 
     CaptureSettings settings;
     settings.ext = L"Png";
@@ -196,7 +152,7 @@ TEST_F(SettingsStore, MistypedValuesKeepTheFieldAndFailTheLoadWhileTheRestIsRead
 
 TEST_F(SettingsStore, HistoriesFollowCountWhateverTheSubkeysSay)
 {
-    const std::wstring spec = kSetting + L"\\Spec";
+    const std::wstring spec = kSettingsKey + L"\\Spec";
     SaveDefaults();
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, spec.c_str()));
     PlantNumber(spec, L"Count", 3);
@@ -223,7 +179,7 @@ TEST_F(SettingsStore, HistoriesFollowCountWhateverTheSubkeysSay)
 
 TEST_F(SettingsStore, AHugeCountIsCutToTheCapacityOfSixteen)
 {
-    const std::wstring folder = kSetting + L"\\Folder";
+    const std::wstring folder = kSettingsKey + L"\\Folder";
     SaveDefaults();
     for (int i = 0; i < 20; ++i)
         PlantString(folder + (i < 10 ? L"\\0" : L"\\") + std::to_wstring(i), nullptr, L"C:\\f" + std::to_wstring(i));
@@ -247,7 +203,7 @@ TEST_F(SettingsStore, AShorterHistoryLeavesTheOldSubkeysHiddenBehindItsCount)
     settings.specHistory.Resize(1);
     ASSERT_TRUE(settings.Save());
 
-    EXPECT_EQ(L"Tessilo", StoredString(kSetting + L"\\Spec\\02", nullptr));
+    EXPECT_EQ(L"Tessilo", StoredString(kSettingsKey + L"\\Spec\\02", nullptr));
     CaptureSettings loaded;
     EXPECT_TRUE(loaded.Load());
     EXPECT_EQ(std::vector<std::wstring>{L"a"}, Entries(loaded.specHistory));
@@ -294,9 +250,9 @@ private:
 TEST_F(SettingsStore, ARootThatCannotBeWrittenFailsSaveAndLoadUntilItIsWritableAgain)
 {
     SaveDefaults();
-    PlantNumber(kSetting, L"SeqWidth", 2);
+    PlantNumber(kSettingsKey, L"SeqWidth", 2);
     {
-        ReadOnlyKey readOnly(kRoot);
+        ReadOnlyKey readOnly(kProgramKey);
         ASSERT_TRUE(readOnly.Applied());
         CaptureSettings settings;
         EXPECT_FALSE(settings.Save());
@@ -313,7 +269,7 @@ class SettingsAtClose : public MainDlgFixture {};
 
 TEST_F(SettingsAtClose, AFailedSaveIsReportedAndTheWindowStillCloses)
 {
-    ReadOnlyKey readOnly(kRoot);
+    ReadOnlyKey readOnly(kProgramKey);
     ASSERT_TRUE(readOnly.Applied());
     MessageBoxAnswerer answerer(IDOK);
     dialog->DestroyWindow();
@@ -330,13 +286,10 @@ TEST_F(SettingsAtClose, AFailedSaveIsReportedAndTheWindowStillCloses)
 TEST_F(SettingsAtClose, TheCloseSavesTheRecordWithTheLayoutOfAFirstSave)
 {
     dialog->DestroyWindow();
-    DWORD number = 0;
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Folder", L"Count", number));
-    EXPECT_EQ(1u, number);
-    EXPECT_EQ(g_settings.folderHistory.Front(), StoredString(kSetting + L"\\Folder\\00", nullptr));
-    EXPECT_EQ(L"Tessilo", StoredString(kSetting + L"\\Spec\\00", nullptr));
-    EXPECT_TRUE(StoredNumber(kSetting + L"\\Window", L"Right", number));
-    EXPECT_EQ(static_cast<DWORD>(g_settings.placement.rect.right), number);
+    EXPECT_EQ(1u, StoredNumber(kSettingsKey + L"\\Folder", L"Count"));
+    EXPECT_EQ(g_settings.folderHistory.Front(), StoredString(kSettingsKey + L"\\Folder\\00", nullptr));
+    EXPECT_EQ(L"Tessilo", StoredString(kSettingsKey + L"\\Spec\\00", nullptr));
+    EXPECT_EQ(static_cast<DWORD>(g_settings.placement.rect.right), StoredNumber(kSettingsKey + L"\\Window", L"Right"));
 }
 
 }  // namespace

@@ -135,9 +135,7 @@ TEST_F(StartCommand, AFolderThatCannotBeCreatedIsReported)
     SetEditText(IDC_FOLDER, output.File(L"blocker\\shots"));
     MessageBoxAnswerer answerer(IDOK);
     Start();
-    ASSERT_EQ(1u, answerer.Shown().size());
-    EXPECT_EQ(L"failed to create the output folder", answerer.Shown()[0].text);
-    EXPECT_EQ(L"Error", answerer.Shown()[0].caption);
+    EXPECT_TRUE(answerer.ShowedOnlyTheError(L"failed to create the output folder"));
     EXPECT_EQ(0u, dialog->timerId);
 }
 

@@ -1,7 +1,7 @@
 #include "settings/FitRectIntoBounds.h"
-#include "settings/RegistryKey.h"
 #include "settings/WindowPlacement.h"
 #include "tests/support/MainDlgFixture.h"
+#include "tests/support/StoredSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::wstring kWindowPath = L"Software\\Norvane\\Tessilo32\\Setting\\Window";
+const std::wstring kWindowPath = kSettingsKey + L"\\Window";
 
 // Left, top, right, bottom: comparable and printable.
 using Coords = std::array<LONG, 4>;
@@ -55,37 +55,18 @@ TEST(FitRectIntoBounds, ExtremeStoredCoordinatesStayWithinTheirType)
     EXPECT_EQ((Coords{1919, 1079, 1920, 1080}), Fitted(RECT{LONG_MAX - 1, LONG_MAX - 1, LONG_MAX, LONG_MAX}, screen));
 }
 
-class PlacementStore : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteStoredSettings(); }
-    void TearDown() override { DeleteStoredSettings(); }
-
-    static void Plant(const wchar_t* name, DWORD value)
-    {
-        RegistryKey key;
-        ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, kWindowPath));
-        ASSERT_EQ(0, key.SetDwordValue(name, value));
-    }
-    static DWORD Stored(const wchar_t* name)
-    {
-        RegistryKey key;
-        DWORD value = 0xDEADBEEF;
-        if (key.Open(HKEY_CURRENT_USER, kWindowPath) == 0)
-            key.QueryDwordValue(name, value);
-        return value;
-    }
-};
+class PlacementStore : public WithoutStoredSettings {};
 
 TEST_F(PlacementStore, AnyNonZeroFullscreenReadsAsTrueAndIsWrittenBackAsOne)
 {
-    Plant(L"Fullscreen", 7);
+    PlantNumber(kWindowPath, L"Fullscreen", 7);
     WindowPlacement placement;
     EXPECT_TRUE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
     EXPECT_TRUE(placement.fullscreen);
     EXPECT_TRUE(placement.Save(HKEY_CURRENT_USER, kWindowPath, L""));
-    EXPECT_EQ(1u, Stored(L"Fullscreen"));
+    EXPECT_EQ(1u, StoredNumber(kWindowPath, L"Fullscreen"));
 
-    Plant(L"Fullscreen", 0);
+    PlantNumber(kWindowPath, L"Fullscreen", 0);
     EXPECT_TRUE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
     EXPECT_FALSE(placement.fullscreen);
 }
@@ -95,9 +76,9 @@ TEST_F(PlacementStore, NegativeCoordinatesRoundTripInTwosComplement)
     WindowPlacement saved;
     saved.rect = {-1920, -40, -1000, 600};
     ASSERT_TRUE(saved.Save(HKEY_CURRENT_USER, kWindowPath, L""));
-    EXPECT_EQ(0xFFFFF880u, Stored(L"Left"));
-    EXPECT_EQ(0xFFFFFFD8u, Stored(L"Top"));
-    EXPECT_EQ(0u, Stored(L"Fullscreen"));
+    EXPECT_EQ(0xFFFFF880u, StoredNumber(kWindowPath, L"Left"));
+    EXPECT_EQ(0xFFFFFFD8u, StoredNumber(kWindowPath, L"Top"));
+    EXPECT_EQ(0u, StoredNumber(kWindowPath, L"Fullscreen"));
 
     WindowPlacement loaded;
     EXPECT_TRUE(loaded.Load(HKEY_CURRENT_USER, kWindowPath, L""));
@@ -110,21 +91,19 @@ TEST_F(PlacementStore, TheRectangleIsTakenOnlyWhenAllFourCoordinatesAreNumbers)
     WindowPlacement placement;
     EXPECT_FALSE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
 
-    Plant(L"Left", 10);
-    Plant(L"Top", 20);
-    Plant(L"Right", 500);
+    PlantNumber(kWindowPath, L"Left", 10);
+    PlantNumber(kWindowPath, L"Top", 20);
+    PlantNumber(kWindowPath, L"Right", 500);
     placement.fullscreen = true;
     EXPECT_TRUE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
     EXPECT_EQ((Coords{0, 0, 0, 0}), Of(placement.rect));
     EXPECT_TRUE(placement.fullscreen);
 
-    RegistryKey key;
-    ASSERT_EQ(0, key.Create(HKEY_CURRENT_USER, kWindowPath));
-    ASSERT_EQ(0, key.SetStringValue(L"Bottom", L"400"));
+    PlantString(kWindowPath, L"Bottom", L"400");
     EXPECT_TRUE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
     EXPECT_EQ((Coords{0, 0, 0, 0}), Of(placement.rect));
 
-    Plant(L"Bottom", 400);
+    PlantNumber(kWindowPath, L"Bottom", 400);
     EXPECT_TRUE(placement.Load(HKEY_CURRENT_USER, kWindowPath, L""));
     EXPECT_EQ((Coords{10, 20, 500, 400}), Of(placement.rect));
 }

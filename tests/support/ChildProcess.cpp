@@ -1,5 +1,8 @@
 #include "tests/support/ChildProcess.h"
 
+namespace {
+
+// The folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder()
 {
     wchar_t path[MAX_PATH] = {};
@@ -7,6 +10,8 @@ std::wstring TestProgramFolder()
     std::wstring folder = path;
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
+
+}  // namespace
 
 ChildProcess::~ChildProcess()
 {
@@ -47,12 +52,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data)
     return TRUE;
 }
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
+}  // namespace
 
 std::wstring ClassOf(HWND window)
 {
@@ -61,7 +61,12 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-}  // namespace
+std::wstring CaptionOf(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
 
 std::vector<HWND> ChildProcess::TopLevelWindows() const
 {
@@ -71,18 +76,27 @@ std::vector<HWND> ChildProcess::TopLevelWindows() const
     return search.found;
 }
 
-HWND ChildProcess::WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const
+HWND ChildProcess::WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const
 {
     const DWORD start = GetTickCount();
     do {
         for (HWND window : TopLevelWindows()) {
-            if (IsWindowVisible(window) && (className.empty() || ClassOf(window) == className)
-                && (caption.empty() || TextOf(window) == caption))
+            if (match(window))
                 return window;
         }
         PumpFor(20);
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+HWND ChildProcess::WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const
+{
+    return WaitForWindow(
+        [&](HWND window) {
+            return IsWindowVisible(window) && (className.empty() || ClassOf(window) == className)
+                && (caption.empty() || CaptionOf(window) == caption);
+        },
+        timeoutMs);
 }
 
 DWORD ChildProcess::WaitForExit(DWORD timeoutMs) const

@@ -3,11 +3,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
-
-// The folder of the running test program, with a trailing backslash.
-std::wstring TestProgramFolder();
 
 class ChildProcess {
 public:
@@ -22,6 +20,8 @@ public:
     // Starts `program` (a file name beside the test program) with `arguments`, and with
     // `showCommand` as its start-up show command unless it is kNoShowCommand.
     bool Start(const std::wstring& program, const std::wstring& arguments = L"", int showCommand = kNoShowCommand);
+    // A top-level window of the process that `match` takes, waiting up to `timeoutMs`.
+    HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const;
     // A visible top-level window of the process with this class and caption (either may be
     // empty to match any), waiting up to `timeoutMs`.
     HWND WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const;
@@ -29,12 +29,15 @@ public:
     // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
     DWORD WaitForExit(DWORD timeoutMs) const;
     void Kill();
-    DWORD Id() const { return info.dwProcessId; }
     HANDLE Handle() const { return info.hProcess; }
 
 private:
     PROCESS_INFORMATION info = {};
 };
+
+// The class name and the caption of a window, which may belong to another process.
+std::wstring ClassOf(HWND window);
+std::wstring CaptionOf(HWND window);
 
 // Pumps this thread's messages for `ms`, so that hooks and cross-process replies run.
 void PumpFor(DWORD ms);

@@ -2,17 +2,8 @@
 
 HWND WaitForCompanionWindow(const ChildProcess& companion, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : companion.TopLevelWindows()) {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, L"TessiloPrtScCompanion") == 0)
-                return window;
-        }
-        PumpFor(20);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
+    return companion.WaitForWindow([](HWND window) { return ClassOf(window) == L"TessiloPrtScCompanion"; },
+                                   timeoutMs);
 }
 
 HWND StartCompanion(ChildProcess& companion)
@@ -20,17 +11,4 @@ HWND StartCompanion(ChildProcess& companion)
     if (!companion.Start(L"tessilo-prtsc.exe"))
         return nullptr;
     return WaitForCompanionWindow(companion, 10000);
-}
-
-bool EmptyTheClipboard()
-{
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(nullptr)) {
-            const bool emptied = EmptyClipboard() != FALSE;
-            CloseClipboard();
-            return emptied;
-        }
-        Sleep(10);
-    }
-    return false;
 }

@@ -12,6 +12,3 @@ HWND WaitForCompanionWindow(const ChildProcess& companion, DWORD timeoutMs);
 // Starts the companion and waits until it watches the keyboard (its window exists only once
 // its hook is in place); its window, or null.
 HWND StartCompanion(ChildProcess& companion);
-
-// Empties the clipboard, so that only a new picture can be found there.
-bool EmptyTheClipboard();

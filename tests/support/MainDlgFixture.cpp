@@ -1,13 +1,8 @@
 #include "tests/support/MainDlgFixture.h"
 
-void DeleteStoredSettings()
-{
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Norvane");
-}
-
 void MainDlgFixture::SetUp()
 {
-    DeleteStoredSettings();
+    WithoutStoredSettings::SetUp();
     savedSettings = g_settings;
     g_module.AddMessageLoop(&loop);
     dialog = std::make_unique<ts::CMainDlg>();
@@ -21,7 +16,7 @@ void MainDlgFixture::TearDown()
     dialog.reset();
     g_module.RemoveMessageLoop();
     g_settings = savedSettings;
-    DeleteStoredSettings();
+    WithoutStoredSettings::TearDown();
 }
 
 std::wstring MainDlgFixture::EditText(int id) const
@@ -29,25 +24,15 @@ std::wstring MainDlgFixture::EditText(int id) const
     return CWindowW::GetText(Box(id));
 }
 
-std::wstring MainDlgFixture::ItemText(int id, int index) const
-{
-    LRESULT length = SendMessageW(Box(id), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR)
-        return L"<none>";
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(Box(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 int MainDlgFixture::Selection(int id) const
 {
     return static_cast<int>(SendMessageW(Box(id), CB_GETCURSEL, 0, 0));
 }
 
-int MainDlgFixture::Count(int id) const
+bool MainDlgFixture::FocusIsIn(int id) const
 {
-    return static_cast<int>(SendMessageW(Box(id), CB_GETCOUNT, 0, 0));
+    HWND focus = GetFocus();
+    return focus && (focus == Box(id) || GetParent(focus) == Box(id));
 }
 
 void MainDlgFixture::SetEditText(int id, const std::wstring& text) const

@@ -59,6 +59,16 @@ MessageBoxAnswerer::~MessageBoxAnswerer()
     current = nullptr;
 }
 
+::testing::AssertionResult MessageBoxAnswerer::ShowedOnlyTheError(const std::wstring& text) const
+{
+    if (shown.size() != 1)
+        return ::testing::AssertionFailure() << shown.size() << " boxes shown";
+    if (shown[0].caption != L"Error" || shown[0].text != text)
+        return ::testing::AssertionFailure()
+            << shown[0].caption << ": " << shown[0].text << " instead of Error: " << text;
+    return ::testing::AssertionSuccess();
+}
+
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE && current) {

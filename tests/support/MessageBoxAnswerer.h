@@ -2,6 +2,7 @@
 // so that the real MessageBoxW runs; records the text and caption of each.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -20,14 +21,15 @@ public:
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
-    void SetAnswer(int value) { answer = value; }
     const std::vector<ShownMessage>& Shown() const { return shown; }
+    // Exactly one box was shown: an error with this text.
+    ::testing::AssertionResult ShowedOnlyTheError(const std::wstring& text) const;
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
 
     HHOOK hook = nullptr;
-    int answer;
+    const int answer;
     std::vector<ShownMessage> shown;
 };
 

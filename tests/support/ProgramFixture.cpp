@@ -1,12 +1,14 @@
 #include "tests/support/ProgramFixture.h"
 
 #include "res/resource.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
-#include "tests/support/MainDlgFixture.h"
+#include "tests/support/Files.h"
+#include "tests/support/Program.h"
 
 void ProgramFixture::SetUp()
 {
-    DeleteStoredSettings();
+    WithoutStoredSettings::SetUp();
     ASSERT_TRUE(EmptyTheClipboard());
 }
 
@@ -14,7 +16,7 @@ void ProgramFixture::TearDown()
 {
     program.Kill();
     companion.Kill();
-    DeleteStoredSettings();
+    WithoutStoredSettings::TearDown();
 }
 
 void ProgramFixture::StartWithCompanion()
@@ -25,8 +27,7 @@ void ProgramFixture::StartWithCompanion()
 
 void ProgramFixture::StartProgram()
 {
-    ASSERT_TRUE(program.Start(L"tessilo.exe"));
-    dialog = program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+    dialog = ::StartProgram(program);
     ASSERT_NE(nullptr, dialog);
 }
 

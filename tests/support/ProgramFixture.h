@@ -4,13 +4,14 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RemoteDialog.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-class ProgramFixture : public ::testing::Test {
+class ProgramFixture : public WithoutStoredSettings {
 protected:
     // A first start every time, and no picture left over from another test.
     void SetUp() override;

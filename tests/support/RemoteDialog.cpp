@@ -1,5 +1,7 @@
 #include "tests/support/RemoteDialog.h"
 
+#include "tests/support/ComboBox.h"
+
 bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text)
 {
     // Typing drops the list selection; text set from outside does not, so drop it first.
@@ -11,33 +13,12 @@ bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text)
     return SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != FALSE;
 }
 
-int ComboCount(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
-}
-
-int ComboSelection(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-std::wstring ComboItem(HWND dialog, int id, int index)
-{
-    const LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0)
-        return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                               reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
-    return text;
-}
-
 bool SelectComboItem(HWND dialog, int id, const std::wstring& text)
 {
-    for (int i = 0; i < ComboCount(dialog, id); ++i) {
-        if (ComboItem(dialog, id, i) == text)
-            return SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(i), 0) == i;
+    HWND box = GetDlgItem(dialog, id);
+    for (int i = 0; i < ComboCount(box); ++i) {
+        if (ComboItem(box, i) == text)
+            return SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0) == i;
     }
     return false;
 }
@@ -49,21 +30,13 @@ void ClickButton(HWND window, int id)
 
 HWND WaitForMessageBox(const ChildProcess& program, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : program.TopLevelWindows()) {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window))
-                continue;
-            wchar_t caption[64] = {};
-            GetWindowTextW(window, caption, 64);
-            if (lstrcmpW(caption, L"Error") == 0 || lstrcmpW(caption, L"Confirmation") == 0)
-                return window;
-        }
-        PumpFor(20);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
+    return program.WaitForWindow(
+        [](HWND window) {
+            const std::wstring caption = CaptionOf(window);
+            return IsWindowVisible(window) && ClassOf(window) == L"#32770"
+                && (caption == L"Error" || caption == L"Confirmation");
+        },
+        timeoutMs);
 }
 
 ShownMessage AnswerMessageBox(HWND box, int button)

@@ -1,5 +1,6 @@
 // Drives the dialog of another process through window messages, as a user would: typing into
-// combo boxes, picking items, pressing buttons and answering its message boxes.
+// combo boxes, picking items, pressing buttons and answering its message boxes. ComboBox.h reads
+// the lists.
 #pragma once
 
 #include "tests/support/ChildProcess.h"
@@ -13,9 +14,6 @@
 bool TypeIntoCombo(HWND dialog, int id, const std::wstring& text);
 // Selects the item with exactly this text; false when there is none.
 bool SelectComboItem(HWND dialog, int id, const std::wstring& text);
-int ComboCount(HWND dialog, int id);
-int ComboSelection(HWND dialog, int id);
-std::wstring ComboItem(HWND dialog, int id, int index);
 
 // Posted, so that a message box the click opens does not block this thread.
 void ClickButton(HWND window, int id);

@@ -1,8 +1,9 @@
 // A fresh temporary folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include "tests/support/Files.h"
+
 #include <string>
-#include <vector>
 
 class TestFolder {
 public:
@@ -16,16 +17,11 @@ public:
     std::wstring File(const std::wstring& name) const { return path + L"\\" + name; }
 
     // Writes `bytes` to a file of the folder; false when it cannot.
-    bool Write(const std::wstring& name, const std::string& bytes) const;
+    bool Write(const std::wstring& name, const std::string& bytes) const { return WriteWholeFile(File(name), bytes); }
     // The whole file, or an empty string when it cannot be read.
-    std::string Read(const std::wstring& name) const;
+    std::string Read(const std::wstring& name) const { return ReadWholeFile(File(name)); }
     bool Exists(const std::wstring& name) const;
 
 private:
     std::wstring path;
 };
-
-void RemoveTree(const std::wstring& path);
-
-// The names of the files (not folders) in a folder, sorted.
-std::vector<std::wstring> FilesIn(const std::wstring& folder);

@@ -1,0 +1,8 @@
+#include "tests/support/Program.h"
+
+HWND StartProgram(ChildProcess& program, int showCommand)
+{
+    if (!program.Start(L"tessilo.exe", L"", showCommand))
+        return nullptr;
+    return program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+}
