@@ -29,13 +29,15 @@ CReplacementFile::CReplacementFile(const std::wstring& target) : target(target)
 
 CReplacementFile::~CReplacementFile()
 {
-    if (!committed && handle != INVALID_HANDLE_VALUE) {
+    bool removed = committed || !Created();
+    if (!removed && handle != INVALID_HANDLE_VALUE) {
         // Through the handle, the file goes even when its folder was moved meanwhile.
         FILE_DISPOSITION_INFO disposition = {TRUE};
-        SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition));
+        removed = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
     }
     Close();
-    if (Created() && !committed)
+    // Closed for a writer that opens it by name (or the handle could not remove it).
+    if (!removed)
         DeleteFileW(path.c_str());
 }
 
