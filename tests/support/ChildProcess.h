@@ -25,13 +25,14 @@ public:
     // A visible top-level window of the process with this class and caption (either may be
     // empty to match any), waiting up to `timeoutMs`.
     HWND WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) const;
-    std::vector<HWND> TopLevelWindows() const;
     // The exit code, or STILL_ACTIVE when it has not ended within `timeoutMs`.
     DWORD WaitForExit(DWORD timeoutMs) const;
     void Kill();
     HANDLE Handle() const { return info.hProcess; }
 
 private:
+    std::vector<HWND> TopLevelWindows() const;
+
     PROCESS_INFORMATION info = {};
 };
 
