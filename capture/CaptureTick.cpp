@@ -1,6 +1,7 @@
 // The capture timer: prepare the capture image, minimise, then save one picture per tick.
 #include "app/MainDlg.h"
 #include "capture/PrintScreen.h"
+#include "capture/SnippingKey.h"
 
 namespace ts {
 
@@ -25,7 +26,10 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
         if (prepareAttempts < kPrepareAttempts)
             return;
         KillCaptureTimer();
-        ShowMessage(IDS_ERR_PREPARE_CAPTURE, MB_ICONERROR);
+        std::wstring text = ResourceString(IDS_ERR_PREPARE_CAPTURE);
+        if (ReadPrintScreenKey() == PrintScreenKey::MayOpenSnipping)
+            text += L"\n\n" + ResourceString(IDS_HINT_SNIPPING_KEY);
+        ShowMessage(text, MB_ICONERROR);
         return;
     }
 

@@ -20,6 +20,16 @@ wchar_t AsciiLower(wchar_t c)
 
 }  // namespace
 
+bool IsAllowedPrefix(const std::wstring& prefix)
+{
+    for (const wchar_t c : prefix) {
+        // Control characters first: wcschr would find a NUL as the list's own terminator.
+        if (c < L' ' || std::wcschr(L"\\/:*?\"<>|", c))
+            return false;
+    }
+    return true;
+}
+
 std::wstring JoinPath(const std::wstring& left, const std::wstring& right)
 {
     if (left.empty())

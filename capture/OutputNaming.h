@@ -8,6 +8,10 @@
 // left, a backslash unless left is empty or ends in "\", "/" or ":", then right unchanged.
 std::wstring JoinPath(const std::wstring& left, const std::wstring& right);
 
+// False when the prefix holds a character Windows refuses in a file name or reads as another
+// folder (\ /) or an alternate data stream (:), or a control character.
+bool IsAllowedPrefix(const std::wstring& prefix);
+
 // prefix, the number padded on the left with "0" to at least width characters (the padding goes
 // before a minus sign, a longer number is never cut), ".", extension. 64 bits: the start number
 // plus the count of saved images may lie beyond the 32-bit range.

@@ -3,6 +3,7 @@
 #include "capture/OutputFolder.h"
 #include "capture/OutputNaming.h"
 #include "capture/PrintScreen.h"
+#include "capture/SnippingKey.h"
 #include "ui/ComboBox.h"
 
 #include <shellapi.h>
@@ -33,6 +34,11 @@ void CMainDlg::OnStart()
     CaptureSettings work = g_settings;
     if (!ReadInputs(work))
         return;
+    // Snipping would take every press: say so before anything is made, asked or deleted.
+    if (ReadPrintScreenKey() == PrintScreenKey::OpensSnipping) {
+        ShowMessage(IDS_ERR_SNIPPING_KEY, MB_ICONERROR);
+        return;
+    }
 
     const std::wstring folder = work.folderHistory.Front();
     if (EnsureOutputFolder(folder) != 0) {

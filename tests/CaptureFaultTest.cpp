@@ -9,6 +9,7 @@
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/PngFile.h"
+#include "tests/support/RegistryValueOverride.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -86,11 +87,24 @@ protected:
         MainDlgFixture::TearDown();
     }
 
+    // One answerer at a time: the hook serves the newest only.
+    void AnswerWith(int button)
+    {
+        answerer.reset();
+        answerer = std::make_unique<MessageBoxAnswerer>(button);
+    }
+
     void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
 
     // Starts a capture at 10 per second into folder. Start empties the clipboard; a PlaceDib
     // right after it stands for the picture of its PrtSc press.
     void Start(const std::wstring& folder, int ext)
+    {
+        ClickStart(folder, ext);
+        ASSERT_EQ(1u, dialog->timerId) << "the capture did not start";
+    }
+
+    void ClickStart(const std::wstring& folder, int ext)
     {
         SetEditText(IDC_FOLDER, folder);
         SetEditText(IDC_FILENAME, L"shot");
@@ -99,7 +113,6 @@ protected:
         SetEditText(IDC_START_NUMBER, L"0");
         SetEditText(IDC_SAVE_RATE, L"10");
         dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        ASSERT_EQ(1u, dialog->timerId) << "the capture did not start";
     }
 
     // Runs the capture until `count` files are written or a message box has been answered.
@@ -380,6 +393,73 @@ TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWa
         DeleteFileW(path.c_str());
         DeleteFileW(Filler().c_str());
     }
+}
+
+// Windows 11 can give PrtSc to screen snipping; its setting and the build number are planted in
+// the tests' own prefix and put back afterwards.
+class SnippingKey : public CaptureFault {
+protected:
+    // The key of a press stays down: no key-up is ever sent.
+    static void ReleasePrintScreen() { keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0); }
+    static bool PrintScreenPressed() { return (GetAsyncKeyState(VK_SNAPSHOT) & 0x8000) != 0; }
+
+    RegistryValueOverride snipping{HKEY_CURRENT_USER, L"Control Panel\\Keyboard", L"PrintScreenKeyForSnippingEnabled"};
+    RegistryValueOverride build{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                L"CurrentBuildNumber"};
+};
+
+TEST_F(SnippingKey, TurnedOnItStopsStartBeforeAFolderIsMadeAFileDeletedOrAKeyPressed)
+{
+    ASSERT_TRUE(snipping.SetNumber(1));
+    ASSERT_TRUE(output.Write(ShotName(0, L"bmp"), "old"));
+    const std::wstring missing = output.File(L"new");
+    ReleasePrintScreen();
+    for (const std::wstring& folder : {output.Path(), missing}) {
+        SCOPED_TRACE(folder);
+        // Yes, so that an overwrite question would delete.
+        AnswerWith(IDYES);
+        ClickStart(folder, 3);
+        EXPECT_TRUE(answerer->ShowedOnlyTheError(
+            L"the PrtSc key opens screen snipping on this Windows, so no screen picture reaches the clipboard\n\n"
+            L"turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, Keyboard, "
+            L"and start again"));
+    }
+    EXPECT_EQ("old", output.Read(ShotName(0, L"bmp")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(missing.c_str()));
+    EXPECT_EQ(0u, dialog->timerId);
+    EXPECT_FALSE(PrintScreenPressed());
+    EXPECT_FALSE(dialog->IsIconic());
+    EXPECT_NE(missing, g_settings.folderHistory.Front());
+    EXPECT_EQ(kMissingNumber, StoredNumber(kSettingsKey, L"Start")) << "the settings were saved";
+}
+
+TEST_F(SnippingKey, WithoutTheSettingOnlyWindows11AddsTheHintToAFailedPreparation)
+{
+    ASSERT_TRUE(snipping.Delete());
+    dialog->ShowWindow(SW_SHOWNORMAL);
+    Start(output.Path(), 3);
+    EXPECT_EQ(L"failed to preparing capture", RunUntilMessage(3000)) << "Wine's own build is older than Windows 11";
+
+    ASSERT_TRUE(build.SetString(L"22631"));
+    AnswerWith(IDOK);
+    Start(output.Path(), 3);
+    EXPECT_EQ(L"failed to preparing capture\n\non Windows 11 the PrtSc key may open screen snipping instead: "
+              L"turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, Keyboard",
+              RunUntilMessage(3000));
+    EXPECT_TRUE(FilesIn(output.Path()).empty());
+}
+
+TEST_F(SnippingKey, TurnedOffOnWindows11TheCaptureRunsAsEver)
+{
+    ASSERT_TRUE(snipping.SetNumber(0));
+    ASSERT_TRUE(build.SetString(L"22631"));
+    const std::string block = MakeScreenDib(64, 48, false);
+    ReleasePrintScreen();
+    Start(output.Path(), 3);
+    EXPECT_TRUE(PrintScreenPressed());
+    PlaceDib(block);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+    EXPECT_TRUE(answerer->Shown().empty());
 }
 
 }  // namespace

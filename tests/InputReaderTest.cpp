@@ -112,6 +112,18 @@ TEST_F(InputReader, RefusesNumbersThatDoNotParse)
     ExpectRefused(kComboError + std::to_wstring(IDC_START_NUMBER), IDC_START_NUMBER);
 }
 
+TEST_F(InputReader, RefusesAFileNameWindowsWouldReadAsAnotherFolderOrAStream)
+{
+    // Every refused character is in the naming tests; here, that the box reports it.
+    const std::wstring error = L"file name cannot contain any of these characters: \\ / : * ? \" < > |";
+    for (const wchar_t* name : {L"a:b", L"..\\a", L"a\tb"}) {
+        SCOPED_TRACE(name);
+        SetEditText(IDC_FILENAME, name);
+        ExpectRefused(error, IDC_FILENAME);
+        EXPECT_EQ(g_settings.specHistory.Size(), work.specHistory.Size()) << "a refused name went into the history";
+    }
+}
+
 TEST_F(InputReader, RefusesABlankFolderWithOrWithoutAMessage)
 {
     SetEditText(IDC_FOLDER, L"   ");

@@ -31,6 +31,18 @@ TEST(OutputNaming, FormsThePathsOfTheNamingTable)
         EXPECT_EQ(c.path, JoinPath(c.folder, FormatOutputName(c.prefix, c.number, c.width, c.ext))) << c.path;
 }
 
+TEST(OutputNaming, RefusesPrefixesWindowsReadsAsAnotherFolderAStreamOrRefuses)
+{
+    for (const wchar_t c : std::wstring(L"\\/:*?\"<>|\t\x01\x1f")) {
+        const std::wstring prefix = std::wstring(L"a") + c + L"b";
+        EXPECT_FALSE(IsAllowedPrefix(prefix)) << static_cast<int>(c);
+        EXPECT_FALSE(IsAllowedPrefix(prefix.substr(1))) << static_cast<int>(c);
+    }
+    EXPECT_FALSE(IsAllowedPrefix(std::wstring(L"a\0b", 3)));
+    for (const wchar_t* prefix : {L"", L" ", L"take 1.v2.", L"[a] (b) {c} 100% #d &e", L"\u753b\u9762_", L"a\u00e9~"})
+        EXPECT_TRUE(IsAllowedPrefix(prefix)) << prefix;
+}
+
 TEST(OutputNaming, BuildsAPatternThatMatchesThePrefixLiterally)
 {
     EXPECT_EQ(L"\\.\\|\\*\\?\\+\\(\\)\\{\\}\\[\\]\\^\\$\\\\", EscapeRegex(L".|*?+(){}[]^$\\"));

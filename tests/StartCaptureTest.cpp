@@ -72,6 +72,19 @@ TEST_F(StartCommand, WithNothingToOverwriteArmsTheTimerAndCommitsTheSettings)
     EXPECT_EQ(0, dialog->prepareAttempts);
 }
 
+TEST_F(StartCommand, FileNamesWithBlanksDotsBracketsPercentOrOtherScriptsStart)
+{
+    for (const wchar_t* name : {L"", L"take 1.v2.", L"[a] (b) 100%", L"\u753b\u9762_"}) {
+        SCOPED_TRACE(name);
+        SetEditText(IDC_FILENAME, name);
+        MessageBoxAnswerer answerer(IDOK);
+        Start();
+        EXPECT_TRUE(answerer.Shown().empty()) << answerer.Shown()[0].text;
+        EXPECT_EQ(1u, dialog->timerId);
+        EXPECT_EQ(name, g_settings.specHistory.Front());
+    }
+}
+
 TEST_F(StartCommand, ElevenFilesAreAskedAboutWithTenNamesAndNoKeepsEverything)
 {
     WriteFrames(5, 11);

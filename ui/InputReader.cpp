@@ -1,6 +1,7 @@
 // Reading the six input boxes into a working copy of the settings. The first box that cannot
 // be read or holds a value out of range is reported, and the focus goes there.
 #include "app/MainDlg.h"
+#include "capture/OutputNaming.h"
 #include "ui/ComboBox.h"
 
 #include <cstdint>
@@ -54,6 +55,11 @@ bool CMainDlg::ReadInputs(CaptureSettings& work)
     std::wstring prefix;
     if (!combo::GetComboText(nameBox, prefix))
         return refuseUnreadable(IDC_FILENAME);
+    if (!IsAllowedPrefix(prefix)) {
+        ShowMessage(IDS_ERR_FILENAME_CHARS, MB_ICONERROR);
+        ::SetFocus(nameBox);
+        return false;
+    }
     work.specHistory.Push(prefix);
     combo::RefillCombo(nameBox, work.specHistory);
 
