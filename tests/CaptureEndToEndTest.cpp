@@ -208,12 +208,7 @@ TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
     PressStart();
 
     bool minimised = false;
-    HWND box = nullptr;
-    while (!box && GetTickCount() - startedAt < 10000) {
-        minimised = minimised || IsIconic(dialog);
-        box = WaitForMessageBox(program, 0);
-        PumpFor(10);
-    }
+    HWND box = WaitForBoxAfterStart(10000, minimised);
     ASSERT_NE(nullptr, box);
     const DWORD elapsed = GetTickCount() - startedAt;
     EXPECT_GE(elapsed, 900u);

@@ -61,6 +61,18 @@ bool ProgramFixture::WaitUntilMinimised(DWORD timeoutMs)
     return false;
 }
 
+HWND ProgramFixture::WaitForBoxAfterStart(DWORD timeoutMs, bool& minimised)
+{
+    minimised = false;
+    HWND box = nullptr;
+    while (!box && GetTickCount() - startedAt < timeoutMs) {
+        minimised = minimised || IsIconic(dialog);
+        box = WaitForMessageBox(program, 0);
+        PumpFor(10);
+    }
+    return box;
+}
+
 bool ProgramFixture::WaitForFiles(const std::wstring& folder, size_t count, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
