@@ -8,9 +8,8 @@ build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/wayland-env.sh"
 
-# fonts-noto-cjk: the Japanese texts are measured in a font that has their glyphs.
 # sway, xwayland, foot and xhost (x11-xserver-utils): the Wayland session of the last tests.
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool fonts-noto-cjk sway xwayland foot x11-xserver-utils
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool sway xwayland foot x11-xserver-utils
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
