@@ -204,11 +204,8 @@ TEST_F(CaptureEndToEnd, PngCaptureWritesValidPicturesOfTheScreensSize)
 TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
 {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    PressStart();
-
     bool minimised = false;
-    HWND box = WaitForBoxAfterStart(10000, minimised);
+    HWND box = StartCaptureUntilMessage(minimised);
     ASSERT_NE(nullptr, box);
     const DWORD elapsed = GetTickCount() - startedAt;
     EXPECT_GE(elapsed, 900u);

@@ -23,11 +23,8 @@ protected:
 TEST_F(WaylandSession, StartSaysItCannotPrepareTheCaptureAndWritesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"png", 0, L"10"));
-    PressStart();
-
     bool minimised = false;
-    HWND box = WaitForBoxAfterStart(10000, minimised);
+    HWND box = StartCaptureUntilMessage(minimised);
     ASSERT_NE(nullptr, box) << FilesIn(output.Path()).size() << " files written";
     EXPECT_FALSE(minimised);
     EXPECT_EQ(L"failed to preparing capture", AnswerMessageBox(box, IDOK).text);

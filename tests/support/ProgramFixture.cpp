@@ -61,11 +61,15 @@ bool ProgramFixture::WaitUntilMinimised(DWORD timeoutMs)
     return false;
 }
 
-HWND ProgramFixture::WaitForBoxAfterStart(DWORD timeoutMs, bool& minimised)
+HWND ProgramFixture::StartCaptureUntilMessage(bool& minimised)
 {
     minimised = false;
+    FillInputs(output.Path(), L"bmp", 0, L"10");
+    if (HasFatalFailure())
+        return nullptr;
+    PressStart();
     HWND box = nullptr;
-    while (!box && GetTickCount() - startedAt < timeoutMs) {
+    while (!box && GetTickCount() - startedAt < 10000) {
         minimised = minimised || IsIconic(dialog);
         box = WaitForMessageBox(program, 0);
         PumpFor(10);
