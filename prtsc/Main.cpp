@@ -3,6 +3,7 @@
 #include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
 #include "prtsc/ScreenClipboard.h"
+#include "prtsc/ScreenSight.h"
 
 #include <windows.h>
 
@@ -100,12 +101,28 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     return window && PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window)
+void PrintAdvice(const char* lead, const CScreenSight& sight)
 {
+    std::fprintf(stderr, "tessilo-prtsc: %s%s\n", lead, sight.Advice().c_str());
+    std::fflush(stderr);
+}
+
+int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, CScreenSight& sight, HWND window)
+{
+    bool refused = false;
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         if (msg.hwnd == nullptr && msg.message == kPressMessage) {
+            // Nothing is announced then: the reader finds no picture rather than one that is not
+            // the screen.
+            if (sight.Blind()) {
+                watch.Answer();
+                if (!refused)
+                    PrintAdvice("PrtSc refused: ", sight);
+                refused = true;
+                continue;
+            }
             const bool announced = clipboard.Announce(window);
             // The key press returns now; a reader that asks before the grab is done waits for it.
             watch.Answer();
@@ -158,8 +175,11 @@ int wmain(int argc, wchar_t** argv)
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     std::fputs("tessilo-prtsc: watching for PrtSc; Ctrl+C ends it\n", stdout);
     std::fflush(stdout);
+    CScreenSight sight;
+    if (sight.Blind())
+        PrintAdvice("", sight);
 
-    const int result = RunLoop(watch, clipboard, window.Get());
+    const int result = RunLoop(watch, clipboard, sight, window.Get());
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     return result;
 }

@@ -1,4 +1,5 @@
 #include "prtsc/ScreenGrab.h"
+#include "prtsc/BlackPixels.h"
 #include "prtsc/HandleOwner.h"
 
 #include <cstring>
@@ -50,19 +51,29 @@ HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
 
 HGLOBAL CScreenGrabber::Grab()
 {
+    return Copy() ? MakeScreenDib(bits, width, height) : nullptr;
+}
+
+bool CScreenGrabber::SeesNothing()
+{
+    return !Copy() || AllBlack(static_cast<const std::uint32_t*>(bits), static_cast<std::size_t>(width) * height);
+}
+
+bool CScreenGrabber::Copy()
+{
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (screenWidth <= 0 || screenHeight <= 0)
-        return nullptr;
+        return false;
     CScreenDC screen;
     if (!screen.dc || !Fit(screen.dc, screenWidth, screenHeight)
         || !BitBlt(memory, 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT))
-        return nullptr;
+        return false;
     // The blit may still be queued; the bits are read directly.
     GdiFlush();
-    return MakeScreenDib(bits, width, height);
+    return true;
 }
 
 bool CScreenGrabber::Fit(HDC screen, int newWidth, int newHeight)

@@ -3,7 +3,8 @@
 # script names, only those that are missing. Usage: install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine libboost1.81-dev googletest "$@")
+# fonts-noto-cjk: the CJK font the prefix links to Tahoma, and the Japanese texts' glyphs.
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-noto-cjk libboost1.81-dev googletest "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -29,6 +29,16 @@ companion=$!
 # Ctrl+C for the companion: it unhooks the keyboard and ends.
 trap 'kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null' EXIT
 
+# Wine draws through XWayland there, which lets no X client read the screen.
+wayland=""
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then wayland="WAYLAND_DISPLAY=$WAYLAND_DISPLAY"
+elif [ "${XDG_SESSION_TYPE:-}" = wayland ]; then wayland="XDG_SESSION_TYPE=wayland"; fi
+if [ -n "$wayland" ]; then
+  echo "This is a Wayland session ($wayland), where Wine cannot read the screen through XWayland:" \
+    "Tessilo cannot record this session yet (Start says it failed to prepare the capture)." \
+    "Log in to an X11 session instead, for example \"GNOME on Xorg\" on the login screen." >&2
+fi
+
 status=0
 wine "$build/bin/tessilo.exe" || status=$?
 # Tessilo ends with 2 after a normal close; anything else is passed on.

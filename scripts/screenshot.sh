@@ -11,7 +11,7 @@ out=$(realpath -m "$1")
 locale=${2:-}
 . "$root/scripts/wine-env.sh"
 
-"$root/scripts/install-deps.sh" xvfb imagemagick fonts-noto-cjk xdotool
+"$root/scripts/install-deps.sh" xvfb imagemagick xdotool
 "$root/scripts/build.sh" >/dev/null
 wine_prefix_setup "$build/wineprefix"
 xvfb_start 1024x768x24

@@ -6,9 +6,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
+. "$root/scripts/wayland-env.sh"
 
-# fonts-noto-cjk: the Japanese texts are measured in a font that has their glyphs.
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool fonts-noto-cjk
+# sway, xwayland, foot and xhost (x11-xserver-utils): the Wayland session of the last tests.
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool sway xwayland foot x11-xserver-utils
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
@@ -48,6 +49,7 @@ if mount_small "$readonly"; then
 fi
 cleanup() {
   wine_stop
+  wayland_stop
   openbox_stop
   xvfb_stop
   [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
@@ -59,4 +61,11 @@ trap cleanup EXIT
 ctest --test-dir "$build" --output-on-failure --timeout 300 --label-exclude desktop
 # Then on a desktop: a window manager, and real input through the X server.
 openbox_start
-ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex desktop
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex desktop --label-exclude wayland
+# Last on a Wayland session, with a green native window in front: Wine's display is then XWayland's,
+# and its desktop process belongs to the display it started on, so the wineserver starts anew.
+wine_stop
+wayland_start
+wayland_window 00b000
+wine_start
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex wayland

@@ -21,11 +21,20 @@ wine_prefix_setup() {  # prefix
     fi
     [ -f "$fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$fonts/"
   done
+  # Windows draws what Tahoma lacks ("～" among them) in a CJK font linked to it; Wine links none.
+  # Noto Sans CJK (fonts-noto-cjk) is found through fontconfig.
+  local link="NotoSansCJK-Regular.ttc,Noto Sans CJK JP"
+  if ! grep -qF "\"Tahoma\"=str(7):\"$link" "$WINEPREFIX/system.reg"; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v Tahoma /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
+  fi
 }
 
 # Starts the wineserver and Wine's own services now, detached from our output: started by the
 # first test instead, they would keep CTest's pipe open and CTest would wait for them.
 wine_start() {
+  # A server that the prefix set-up started may still be winding down; -p fails beside it.
+  wineserver -w
   wineserver -p
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }

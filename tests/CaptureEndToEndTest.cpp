@@ -204,16 +204,8 @@ TEST_F(CaptureEndToEnd, PngCaptureWritesValidPicturesOfTheScreensSize)
 TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
 {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    PressStart();
-
     bool minimised = false;
-    HWND box = nullptr;
-    while (!box && GetTickCount() - startedAt < 10000) {
-        minimised = minimised || IsIconic(dialog);
-        box = WaitForMessageBox(program, 0);
-        PumpFor(10);
-    }
+    HWND box = StartCaptureUntilMessage(minimised);
     ASSERT_NE(nullptr, box);
     const DWORD elapsed = GetTickCount() - startedAt;
     EXPECT_GE(elapsed, 900u);

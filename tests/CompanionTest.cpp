@@ -46,6 +46,57 @@ std::vector<unsigned char> WaitForClipboardDib(DWORD timeoutMs)
     return dib;
 }
 
+// A window of one colour over the whole virtual screen, in front of everything, while it lives.
+class ScreenCover {
+public:
+    explicit ScreenCover(COLORREF colour)
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        // Unregistering the class deletes its brush.
+        windowClass.hbrBackground = CreateSolidBrush(colour);
+        windowClass.lpszClassName = kClass;
+        RegisterClassW(&windowClass);
+        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP | WS_VISIBLE,
+                                 GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        UpdateWindow(window);
+        PumpFor(500);
+    }
+    ~ScreenCover()
+    {
+        if (window)
+            DestroyWindow(window);
+        UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+        PumpFor(500);
+    }
+    ScreenCover(const ScreenCover&) = delete;
+    ScreenCover& operator=(const ScreenCover&) = delete;
+
+private:
+    static constexpr const wchar_t* kClass = L"TessiloTestScreenCover";
+    HWND window;
+};
+
+// The companions started while it lives find WAYLAND_DISPLAY set, as on a Wayland session.
+class WaylandDisplaySet {
+public:
+    WaylandDisplaySet() { SetEnvironmentVariableW(L"WAYLAND_DISPLAY", L"wayland-1"); }
+    ~WaylandDisplaySet() { SetEnvironmentVariableW(L"WAYLAND_DISPLAY", nullptr); }
+    WaylandDisplaySet(const WaylandDisplaySet&) = delete;
+    WaylandDisplaySet& operator=(const WaylandDisplaySet&) = delete;
+};
+
+size_t PictureOfAPress(DWORD timeoutMs)
+{
+    if (!EmptyTheClipboard())
+        return 0;
+    keybd_event(VK_SNAPSHOT, 0, 0, 0);
+    return WaitForClipboardDib(timeoutMs).size();
+}
+
 TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
 {
     ChildProcess companion;
@@ -91,6 +142,35 @@ TEST(Companion, AReaderRightAfterThePressFindsTheClipboardFreeWithThatPressesPic
         CloseClipboard();
         ASSERT_EQ(expected, size);
     }
+}
+
+// There XWayland lets no X client read the screen and every grab comes out black, whatever is
+// shown: such a picture must not pass for the screen.
+TEST(Companion, OnAWaylandSessionABlackGrabIsRefusedUntilTheScreenShows)
+{
+    WaylandDisplaySet wayland;
+    ChildProcess companion;
+    {
+        ScreenCover black(RGB(0, 0, 0));
+        ASSERT_NE(nullptr, StartCompanion(companion));
+        EXPECT_EQ(0u, PictureOfAPress(1000));
+        EXPECT_EQ(0u, PictureOfAPress(1000));
+    }
+    {
+        ScreenCover green(RGB(0, 176, 0));
+        EXPECT_EQ(ScreenDibSize(), PictureOfAPress(5000));
+    }
+    // Once the screen has shown, black is what is on it.
+    ScreenCover black(RGB(0, 0, 0));
+    EXPECT_EQ(ScreenDibSize(), PictureOfAPress(5000));
+}
+
+TEST(Companion, OnAnX11DesktopABlackScreenIsAPictureLikeAnyOther)
+{
+    ScreenCover black(RGB(0, 0, 0));
+    ChildProcess companion;
+    ASSERT_NE(nullptr, StartCompanion(companion));
+    EXPECT_EQ(ScreenDibSize(), PictureOfAPress(5000));
 }
 
 TEST(Companion, APictureNobodyReadYetOutlivesTheCompanion)

@@ -61,6 +61,22 @@ bool ProgramFixture::WaitUntilMinimised(DWORD timeoutMs)
     return false;
 }
 
+HWND ProgramFixture::StartCaptureUntilMessage(bool& minimised)
+{
+    minimised = false;
+    FillInputs(output.Path(), L"bmp", 0, L"10");
+    if (HasFatalFailure())
+        return nullptr;
+    PressStart();
+    HWND box = nullptr;
+    while (!box && GetTickCount() - startedAt < 10000) {
+        minimised = minimised || IsIconic(dialog);
+        box = WaitForMessageBox(program, 0);
+        PumpFor(10);
+    }
+    return box;
+}
+
 bool ProgramFixture::WaitForFiles(const std::wstring& folder, size_t count, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();

@@ -25,6 +25,9 @@ protected:
     void PressStart();
     // Until the dialog has minimised itself; false when a message box comes first or time runs out.
     bool WaitUntilMinimised(DWORD timeoutMs);
+    // Fills in a BMP capture into the output folder at 10/s, presses Start and waits up to 10 s for
+    // a message box; the box, or null. `minimised` tells whether the dialog was minimised meanwhile.
+    HWND StartCaptureUntilMessage(bool& minimised);
     bool WaitForFiles(const std::wstring& folder, size_t count, DWORD timeoutMs);
     bool ShownNormal() const { return IsWindowVisible(dialog) && !IsIconic(dialog); }
 
