@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -134,12 +135,31 @@ TEST(Resources, BothLanguagesCarryTheSameStringIds)
         englishIds.insert(entry.first);
     for (auto& entry : japanese)
         japaneseIds.insert(entry.first);
-    EXPECT_EQ(21u, englishIds.size());
+    EXPECT_EQ(24u, englishIds.size());
     EXPECT_EQ(englishIds, japaneseIds);
     EXPECT_EQ(L"\x30A8\x30E9\x30FC", japanese[IDS_CAPTION_ERROR]);
     // The registry path is the same whatever the language.
     EXPECT_EQ(english[IDS_MAKER_NAME], japanese[IDS_MAKER_NAME]);
     EXPECT_EQ(english[IDS_PRODUCT_NAME], japanese[IDS_PRODUCT_NAME]);
+}
+
+// Without it Windows draws the dialog at 125 % or 150 % as a stretched, blurred bitmap. Wine lays
+// out every program at the system's DPI, so only the manifest itself can tell.
+TEST(Resources, TheManifestDeclaresSystemDpiAwareness)
+{
+    HRSRC found = FindResourceW(nullptr, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(nullptr, found);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    ASSERT_NE(nullptr, bytes);
+    const std::string manifest(bytes, SizeofResource(nullptr, found));
+    const size_t application = manifest.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
+    const size_t settings = manifest.find("<windowsSettings>", application);
+    const size_t aware = manifest.find(
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>", settings);
+    EXPECT_NE(std::string::npos, application);
+    EXPECT_NE(std::string::npos, settings);
+    EXPECT_NE(std::string::npos, aware);
+    EXPECT_LT(aware, manifest.find("</windowsSettings>", settings));
 }
 
 TEST(Resources, BothMainDialogsHaveTheSameControlsInTheSameOrder)
