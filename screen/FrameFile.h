@@ -14,6 +14,8 @@
 
 namespace framefile {
 
+// In $XDG_RUNTIME_DIR.
+constexpr char kFileName[] = "tessilo-screen.frame";
 constexpr uint32_t kMagic = 0x52435354;  // "TSCR"
 constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderSize = 64;

@@ -3,7 +3,9 @@
 # script names, only those that are missing. Usage: install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine libboost1.81-dev googletest "$@")
+# g++, pkg-config and the two -dev packages: the native screen source for Wayland sessions.
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine libboost1.81-dev googletest
+  g++ pkg-config libpipewire-0.3-dev libdbus-1-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do
