@@ -95,6 +95,18 @@ const pw_core_events CScreenStreams::kCoreEvents = [] {
     return events;
 }();
 
+const pw_registry_events CScreenStreams::kRegistryEvents = [] {
+    pw_registry_events events = {};
+    events.version = PW_VERSION_REGISTRY_EVENTS;
+    events.global_remove = [](void* data, uint32_t id) {
+        auto* streams = static_cast<CScreenStreams*>(data);
+        for (uint32_t node : streams->nodes)
+            if (node == id)
+                return streams->Finish(End::ShareEnded, "the screen share ended (its stream is gone)");
+    };
+    return events;
+}();
+
 CScreenStreams::CScreenStreams(CSharedFrameFile& file) : file(file) {}
 
 CScreenStreams::~CScreenStreams()
@@ -104,6 +116,10 @@ CScreenStreams::~CScreenStreams()
             spa_hook_remove(&stream->listener);
             pw_stream_destroy(stream->stream);
         }
+    if (registry) {
+        spa_hook_remove(&registryListener);
+        pw_proxy_destroy(reinterpret_cast<pw_proxy*>(registry));
+    }
     if (core) {
         spa_hook_remove(&coreListener);
         pw_core_disconnect(core);
@@ -131,12 +147,19 @@ bool CScreenStreams::Connect(int fd, const std::vector<SharedMonitor>& monitors)
         return false;
     }
     pw_core_add_listener(core, &coreListener, &kCoreEvents, this);
+    registry = pw_core_get_registry(core, PW_VERSION_REGISTRY, 0);
+    if (!registry) {
+        error = "could not watch PipeWire's nodes";
+        return false;
+    }
+    pw_registry_add_listener(registry, &registryListener, &kRegistryEvents, this);
 
     for (const auto& monitor : monitors) {
         auto stream = std::make_unique<Stream>();
         stream->owner = this;
         stream->index = streams.size();
         stream->place = monitor.place;
+        nodes.push_back(monitor.node);
         stream->stream = pw_stream_new(core, "tessilo-screen",
                                        pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
                                                          PW_KEY_MEDIA_ROLE, "Screen", nullptr));
@@ -150,7 +173,8 @@ bool CScreenStreams::Connect(int fd, const std::vector<SharedMonitor>& monitors)
         const spa_pod* params[] = {FormatParam(builder)};
         const int result = pw_stream_connect(
             stream->stream, PW_DIRECTION_INPUT, monitor.node,
-            static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
+            static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS
+                                         | PW_STREAM_FLAG_DONT_RECONNECT), params, 1);
         streams.push_back(std::move(stream));
         if (result < 0) {
             error = std::string("could not connect to the screen's PipeWire stream (") + spa_strerror(result) + ")";

@@ -36,6 +36,8 @@ public:
 
 private:
     struct Stream;
+    // The portal's nodes of the shared monitors.
+    std::vector<uint32_t> nodes;
 
     void Finish(End end, const std::string& why);
     void OnFormat(Stream& stream, const spa_pod* param);
@@ -49,12 +51,16 @@ private:
 
     static const pw_stream_events kStreamEvents;
     static const pw_core_events kCoreEvents;
+    static const pw_registry_events kRegistryEvents;
 
     CSharedFrameFile& file;
     pw_main_loop* loop = nullptr;
     pw_context* context = nullptr;
     pw_core* core = nullptr;
     spa_hook coreListener = {};
+    // Tells when a monitor's node goes away: its stream then only waits, unlinked.
+    pw_registry* registry = nullptr;
+    spa_hook registryListener = {};
     spa_source* timer = nullptr;
     std::vector<std::unique_ptr<Stream>> streams;
 
