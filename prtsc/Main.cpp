@@ -1,5 +1,6 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "prtsc/FrameFileScreen.h"
 #include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
 #include "prtsc/ScreenClipboard.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -100,11 +102,40 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     return window && PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window)
+// On a Wayland session a grab is black: the picture is tessilo-screen's newest frame, or there is
+// none (the clipboard is emptied, and the reader finds no picture). Each new reason is told once.
+void PlaceFrame(CFrameFileScreen& frames, CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window,
+                std::string& refusal)
 {
+    std::string why;
+    CGlobalOwner picture(frames.Take(why));
+    if (!picture.Get()) {
+        clipboard.Refuse(window);
+        watch.Answer();
+        if (why != refusal)
+            std::fprintf(stderr, "tessilo-prtsc: PrtSc refused: %s\n", why.c_str());
+        refusal = why;
+        return;
+    }
+    refusal.clear();
+    const bool announced = clipboard.Announce(window);
+    watch.Answer();
+    if (announced)
+        clipboard.Keep(picture.Release());
+    else
+        std::fputs("tessilo-prtsc: could not put the screen on the clipboard\n", stderr);
+}
+
+int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, CFrameFileScreen* frames, HWND window)
+{
+    std::string refusal;
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kPressMessage && frames) {
+            PlaceFrame(*frames, watch, clipboard, window, refusal);
+            continue;
+        }
         if (msg.hwnd == nullptr && msg.message == kPressMessage) {
             const bool announced = clipboard.Announce(window);
             // The key press returns now; a reader that asks before the grab is done waits for it.
@@ -159,7 +190,8 @@ int wmain(int argc, wchar_t** argv)
     std::fputs("tessilo-prtsc: watching for PrtSc; Ctrl+C ends it\n", stdout);
     std::fflush(stdout);
 
-    const int result = RunLoop(watch, clipboard, window.Get());
+    CFrameFileScreen frames;
+    const int result = RunLoop(watch, clipboard, CFrameFileScreen::WaylandSession() ? &frames : nullptr, window.Get());
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     return result;
 }

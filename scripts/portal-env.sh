@@ -6,6 +6,9 @@
 #   wayland_session_start      sway on a private runtime folder; sets WAYLAND_RUN, WAYLAND_DISPLAY,
 #                              WAYLAND_X_DISPLAY (its XWayland, open to root)
 #   portal_start               session D-Bus, PipeWire, WirePlumber, the portal and its backend
+#   screen_share_start EXE RRGGBB
+#                              a native window of that colour filling the screen, and the screen
+#                              source EXE sharing it; sets TESSILO_SHARED_WINDOW, TESSILO_END_SHARE
 #   as_session_user CMD...     runs CMD as nobody with the session's environment
 #   wayland_session_stop       ends everything these started; safe to call on any path, twice
 
@@ -96,6 +99,8 @@ wayland_session_start() {
 output HEADLESS-1 resolution 1280x720 position 0 0
 xwayland enable
 default_border none
+# Wine's windows go to a workspace out of sight: the native window fills the screen alone.
+for_window [shell="xwayland"] move container to workspace 2
 exec sh -c 'xhost +si:localuser:root >/dev/null; echo "\$DISPLAY" >$WAYLAND_RUN/x-display'
 CONF
   WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman wayland_spawn sway.log sway -c "$WAYLAND_RUN/sway.conf"
@@ -131,6 +136,41 @@ CONF
   wayland_spawn wireplumber.log wireplumber
 }
 
+screen_share_start() {  # exe colour
+  wayland_spawn foot.log foot -o colors.background="$2" sh -c 'exec sleep 3600'
+  local _ shown=""
+  for _ in $(seq 50); do
+    as_session_user sh -c 'SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) swaymsg -t get_tree' 2>/dev/null \
+      | grep -q '"app_id": "foot"' && shown=yes && break
+    sleep 0.1
+  done
+  [ -n "$shown" ] || { echo "foot did not show its window" >&2; return 1; }
+  # The only tiled window, borderless: the whole output.
+  export TESSILO_SHARED_WINDOW="0 0 1280 720 $2"
+
+  cp "$1" "$WAYLAND_RUN/tessilo-screen"
+  wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen"
+  local pid=${WAYLAND_PIDS[-1]}
+  for _ in $(seq 100); do
+    grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log"; then
+    echo "tessilo-screen did not share the screen:" >&2
+    cat "$WAYLAND_RUN/tessilo-screen.log" >&2
+    return 1
+  fi
+  # As the desktop's "stop sharing" does: the backend that casts the screen goes.
+  wayland_user_command
+  cat >"$WAYLAND_RUN/end-share.sh" <<SCRIPT
+pid=\$(${WAYLAND_COMMAND[*]} dbus-send --bus=unix:path=$WAYLAND_RUN/bus --print-reply --dest=org.freedesktop.DBus / \\
+  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.impl.portal.desktop.wlr | sed -n 's/^ *uint32 //p')
+kill "\$pid"
+SCRIPT
+  export TESSILO_END_SHARE="$WAYLAND_RUN/end-share.sh"
+}
+
 # The processes the bus started belong to no shell job: they are asked for by bus name.
 wayland_bus_pids() {
   local address="unix:path=$WAYLAND_RUN/bus" name
@@ -142,19 +182,26 @@ wayland_bus_pids() {
   done
 }
 
+# Every step tolerates what is already gone: this runs under set -e, on every path.
 wayland_session_stop() {
   [ -n "${WAYLAND_RUN:-}" ] || return 0
   local pid bus_pids
-  bus_pids=$(wayland_bus_pids | sort -u)
+  bus_pids=$(wayland_bus_pids | sort -u) || true
   for pid in $bus_pids; do
     # Only what runs as the session's user: the bus reports no other clients, but a pid may
     # have been reused since.
-    [ "$(stat -c %u "/proc/$pid" 2>/dev/null)" = 65534 ] && kill "$pid" 2>/dev/null
+    if [ "$(stat -c %u "/proc/$pid" 2>/dev/null)" = 65534 ]; then kill "$pid" 2>/dev/null || true; fi
   done
-  for pid in "${WAYLAND_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${WAYLAND_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+  for pid in "${WAYLAND_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${WAYLAND_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  # They are PID 1's children: gone once it reaps them, a zombie until then.
+  local _
   for pid in $bus_pids; do
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    for _ in $(seq 100); do
+      [ "$(stat -c %u "/proc/$pid" 2>/dev/null)" = 65534 ] && [ "$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)" != Z ] \
+        || break
+      sleep 0.05
+    done
   done
   WAYLAND_PIDS=()
   rm -rf "$WAYLAND_RUN"
