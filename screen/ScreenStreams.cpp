@@ -5,7 +5,9 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/utils/result.h>
 
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 struct CScreenStreams::Stream {
     CScreenStreams* owner = nullptr;
@@ -279,8 +281,12 @@ void CScreenStreams::LayOut()
                             + ((static_cast<size_t>(layout.top[i]) + y) * layout.width + layout.left[i]) * 4,
                         rowBytes);
     }
-    if (!file.Fit(next.width, next.height))
-        return Finish(End::Failed, std::string("could not grow the frame file (") + std::strerror(errno) + ")");
+    if (!file.Fit(next.width, next.height)) {
+        const std::string why = std::string("could not grow the frame file (") + std::strerror(errno) + ")";
+        // No frame is drawn into the old layout at a new size before the loop ends.
+        layout = DesktopLayout();
+        return Finish(End::Failed, why);
+    }
     layout = next;
     canvasFormat = nextFormat;
     uint8_t* view = file.View();

@@ -6,9 +6,10 @@
 #   wayland_session_start      sway on a private runtime folder; sets WAYLAND_RUN, WAYLAND_DISPLAY,
 #                              WAYLAND_X_DISPLAY (its XWayland, open to root)
 #   portal_start               session D-Bus, PipeWire, WirePlumber, the portal and its backend
-#   screen_share_start EXE RRGGBB
-#                              a native window of that colour filling the screen, and the screen
-#                              source EXE sharing it; sets TESSILO_SHARED_WINDOW, TESSILO_END_SHARE
+#   screen_share_start EXE RRGGBB [COMMAND]
+#                              a native window of that colour filling the screen (running COMMAND,
+#                              a still screen by default), and the screen source EXE sharing it;
+#                              sets TESSILO_SHARED_WINDOW, TESSILO_END_SHARE
 #   as_session_user CMD...     runs CMD as nobody with the session's environment
 #   wayland_session_stop       ends everything these started; safe to call on any path, twice
 
@@ -136,8 +137,8 @@ CONF
   wayland_spawn wireplumber.log wireplumber
 }
 
-screen_share_start() {  # exe colour
-  wayland_spawn foot.log foot -o colors.background="$2" sh -c 'exec sleep 3600'
+screen_share_start() {  # exe colour [shell command shown in the window]
+  wayland_spawn foot.log foot -o colors.background="$2" sh -c "${3:-exec sleep 3600}"
   local _ shown=""
   for _ in $(seq 50); do
     as_session_user sh -c 'SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) swaymsg -t get_tree' 2>/dev/null \
