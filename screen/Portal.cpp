@@ -37,6 +37,19 @@ CMessage NewCall(const char* interface, const char* method, const char* path = k
     return CMessage(dbus_message_new_method_call(kPortal, path, interface, method));
 }
 
+// A ScreenCast method on the session: its first argument, the session's path, is in place and
+// `args` appends the rest.
+CMessage SessionCall(const std::string& session, const char* method, DBusMessageIter& args)
+{
+    CMessage call = NewCall(kScreenCast, method);
+    if (call) {
+        dbus_message_iter_init_append(call.get(), &args);
+        const char* path = session.c_str();
+        dbus_message_iter_append_basic(&args, DBUS_TYPE_OBJECT_PATH, &path);
+    }
+    return call;
+}
+
 // The a{sv} options of a portal call, appended to a message.
 class COptions {
 public:
@@ -295,14 +308,11 @@ ShareOutcome CScreenCastPortal::Share(std::string& restoreToken, std::vector<Sha
     if (response != 0 || !FindEntry(Results(raw), "session_handle", value) || !GetString(value, session))
         return Failed("the screen-cast portal could not make a session (answer " + std::to_string(response) + ")");
 
-    CMessage select = NewCall(kScreenCast, "SelectSources");
+    DBusMessageIter args;
+    CMessage select = SessionCall(session, "SelectSources", args);
     if (!select)
         return Failed("out of memory");
     {
-        DBusMessageIter args;
-        dbus_message_iter_init_append(select.get(), &args);
-        const char* path = session.c_str();
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_OBJECT_PATH, &path);
         COptions options(&args);
         options.String("handle_token", nextToken());
         options.Uint("types", kMonitorSource);
@@ -322,15 +332,11 @@ ShareOutcome CScreenCastPortal::Share(std::string& restoreToken, std::vector<Sha
     if (response != 0)
         return Failed("the screen-cast portal could not offer the monitors (answer " + std::to_string(response) + ")");
 
-    CMessage start = NewCall(kScreenCast, "Start");
+    CMessage start = SessionCall(session, "Start", args);
     if (!start)
         return Failed("out of memory");
     {
-        DBusMessageIter args;
-        dbus_message_iter_init_append(start.get(), &args);
-        const char* path = session.c_str();
         const char* parent = "";
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_OBJECT_PATH, &path);
         dbus_message_iter_append_basic(&args, DBUS_TYPE_STRING, &parent);
         COptions options(&args);
         options.String("handle_token", nextToken());
@@ -352,16 +358,13 @@ ShareOutcome CScreenCastPortal::Share(std::string& restoreToken, std::vector<Sha
 
 int CScreenCastPortal::OpenPipeWireRemote()
 {
-    CMessage open = NewCall(kScreenCast, "OpenPipeWireRemote");
+    DBusMessageIter args;
+    CMessage open = SessionCall(session, "OpenPipeWireRemote", args);
     if (!open) {
         Fail("out of memory");
         return -1;
     }
     {
-        DBusMessageIter args;
-        dbus_message_iter_init_append(open.get(), &args);
-        const char* path = session.c_str();
-        dbus_message_iter_append_basic(&args, DBUS_TYPE_OBJECT_PATH, &path);
         COptions options(&args);
     }
     CDBusError callError;

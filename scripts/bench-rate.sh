@@ -23,14 +23,12 @@ work="$build/bench-rate"
 cleanup() { wine_stop; xvfb_stop; wayland_session_stop; rm -rf "$work"; }
 trap cleanup EXIT
 
-# CPU seconds (user + system) so far of the processes of our Wine prefix whose command line
-# contains tessilo.exe, tessilo-prtsc.exe, wineserver and explorer.exe (Wine's desktop process,
-# whose clipboard manager hands every new clipboard content on to X), in that order.
-sample() {
-  python3 - "$WINEPREFIX" <<'PY'
+# CPU seconds (user + system) so far of the processes whose environment holds `marker`, summed
+# by the first of the names their command line contains, in the order of the names.
+cpu_by_name() {  # marker name...
+  python3 - "$@" <<'PY'
 import os, sys
-names = ["tessilo.exe", "tessilo-prtsc.exe", "wineserver", "explorer.exe"]
-marker = f"WINEPREFIX={sys.argv[1]}".encode()
+marker, names = sys.argv[1].encode(), sys.argv[2:]
 tick = os.sysconf("SC_CLK_TCK")
 totals = [0.0] * len(names)
 for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -49,29 +47,12 @@ print(*(f"{t:.3f}" for t in totals))
 PY
 }
 
-# CPU seconds so far of tessilo-screen, the portal's backend, PipeWire and sway: the processes of
-# the Wayland session that a frame passes through on its way to the frame file.
-sample_session() {
-  python3 - "$WAYLAND_RUN" <<'PY'
-import os, sys
-names = ["tessilo-screen", "xdg-desktop-portal-wlr", "pipewire", "sway"]
-marker = f"XDG_RUNTIME_DIR={sys.argv[1]}".encode()
-tick = os.sysconf("SC_CLK_TCK")
-totals = [0.0] * len(names)
-for pid in filter(str.isdigit, os.listdir("/proc")):
-    try:
-        if marker not in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
-            continue
-        comm = open(f"/proc/{pid}/comm").read().strip()
-        fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-        for i, name in enumerate(names):
-            if comm == name[:15]:
-                totals[i] += (int(fields[11]) + int(fields[12])) / tick
-                break
-    except OSError:
-        pass
-print(*(f"{t:.3f}" for t in totals))
-PY
+# The processes of our Wine prefix: the program, the companion, the wineserver and Wine's desktop
+# process (explorer.exe, whose clipboard manager hands every new clipboard content on to X).
+sample() { cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe tessilo-prtsc.exe wineserver explorer.exe; }
+# And those of the Wayland session that a frame passes through on its way to the frame file.
+sample_all() {
+  echo "$(sample) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
 }
 
 # Files, expected and longest gap of a numbered sequence, from the file times.
@@ -129,8 +110,6 @@ measure() {  # size sampler ffmpeg
     row "ffmpeg x11grab" "$ext" "$rate" "$files" "$expected" "$gap" "$(per_frame "$files" $cpu)"
   done
 }
-
-sample_all() { echo "$(sample) $(sample_session)"; }
 
 echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
 echo "|---|---|---|---|---|---|"
