@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace framefile {
@@ -24,8 +25,10 @@ void StoreRelease(uint8_t* view, size_t offset, uint32_t value)
 
 constexpr uint32_t kMasks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
 constexpr size_t kDibPixelsAt = dib::kInfoHeaderSize + sizeof kMasks;
-// A frame is written in a millisecond or two; this waits out several.
-constexpr int kReadAttempts = 200;
+// A frame is written in a few milliseconds, more on a loaded machine; this waits out several,
+// well within the time a PrtSc press may take.
+constexpr auto kReadBudget = std::chrono::milliseconds(50);
+constexpr auto kWriterPause = std::chrono::microseconds(200);
 
 struct Geometry {
     uint32_t width;
@@ -114,12 +117,13 @@ ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::functi
 {
     if (viewSize < kHeaderSize || LoadAcquire(view, kMagicAt) != kMagic || dib::ReadU32(view, kVersionAt) != kVersion)
         return ReadResult::NotAFrameFile;
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        if (attempt > 0)
-            std::this_thread::yield();
+    const auto deadline = std::chrono::steady_clock::now() + kReadBudget;
+    for (bool first = true; first || std::chrono::steady_clock::now() < deadline; first = false) {
         const uint32_t before = LoadAcquire(view, kSequenceAt);
-        if (before & 1u)
+        if (before & 1u) {
+            std::this_thread::sleep_for(kWriterPause);
             continue;
+        }
         const uint32_t state = dib::ReadU32(view, kStateAt);
         const Geometry frame = {dib::ReadU32(view, kWidthAt), dib::ReadU32(view, kHeightAt),
                                 dib::ReadU32(view, kStrideAt), static_cast<PixelFormat>(dib::ReadU32(view, kFormatAt))};

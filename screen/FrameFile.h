@@ -59,7 +59,7 @@ enum class ReadResult {
     NotAFrameFile,  // wrong magic or version, or a header that makes no sense
     Waiting,
     Ended,
-    Busy,         // the writer was busy at every attempt
+    Busy,         // the writer was busy at every attempt for 50 ms
     NeedsRemap,   // the frame reaches past the view: map the file again
     NoMemory,     // the caller's allocation failed
 };

@@ -12,6 +12,8 @@ build=${BUILD_DIR:-$root/build}
 seconds=${1:-10}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/portal-env.sh"
+# Its own displays only: a Wayland session of the caller's is none of its business.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 # ffmpeg only for this benchmark.
 "$root/scripts/install-deps.sh" xvfb ffmpeg ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"}

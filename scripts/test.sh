@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/portal-env.sh"
+# The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 # fonts-noto-cjk: the Japanese texts are measured in a font that has their glyphs.
 "$root/scripts/install-deps.sh" xvfb g++ openbox xdotool fonts-noto-cjk "${WAYLAND_PACKAGES[@]}"
