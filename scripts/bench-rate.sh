@@ -128,6 +128,8 @@ if [ -n "${BENCH_SESSION:-}" ]; then
       echo "| **Wayland 1280x720, $screen screen** | | | | | program + companion + wineserver + Wine desktop + tessilo-screen + portal backend + PipeWire + sway = total |"
       measure 1280x720 sample_all ""
       wine_stop
+      # The next session's Wine must not meet this wineserver on its way out.
+      wineserver -w 2>/dev/null || true
     )
     wayland_session_stop
   done
