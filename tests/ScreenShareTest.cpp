@@ -111,4 +111,20 @@ TEST_F(ScreenShare, EndingTheShareEndsTheCaptureWithTessilosMessage)
     EXPECT_EQ(written, FilesIn(output.Path()).size()) << "a tick ran after the capture ended";
 }
 
+TEST_F(ScreenShare, WithoutTheShareStartSaysItCannotPrepareTheCapture)
+{
+    // Ended here too when no earlier test did; then there is nothing left to end.
+    const char* endShare = std::getenv("TESSILO_END_SHARE");
+    ASSERT_NE(nullptr, endShare);
+    RunHostCommand(std::string("sh ") + endShare);
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"png", 0, L"10"));
+    PressStart();
+
+    HWND box = WaitForMessageBox(program, 10000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"failed to preparing capture", AnswerMessageBox(box, IDOK).text);
+    EXPECT_TRUE(FilesIn(output.Path()).empty());
+}
+
 }  // namespace
