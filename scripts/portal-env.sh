@@ -35,13 +35,20 @@ portal_wlr_build() {  # cache
   [ -f /etc/apt/sources.list ] && sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$cache/sources.d/main.list"
   local apt=(apt-get -q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$cache/sources.d"
     -o Dir::State::Lists="$cache/lists" -o Dir::Cache="$cache/apt-cache" -o APT::Sandbox::User=root)
-  "${apt[@]}" update >"$cache/apt.log" 2>&1
-  (cd "$cache" && "${apt[@]}" source --download-only xdg-desktop-portal-wlr >>"$cache/apt.log" 2>&1)
-  dpkg-source -x "$cache"/xdg-desktop-portal-wlr_*.dsc "$cache/src" >>"$cache/apt.log" 2>&1
-  patch -d "$cache/src" -p1 <"$(dirname "${BASH_SOURCE[0]}")/../tests/wayland/xdpw-without-gpu.patch" >/dev/null
-  # Installing these two would upgrade systemd and mesa on the machine: unpacked beside the
-  # build instead, against the libraries already installed.
-  (cd "$cache" && apt-get -q -o APT::Sandbox::User=root download libgbm-dev libsystemd-dev >>"$cache/apt.log" 2>&1)
+  local patch_file
+  patch_file=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/wayland/xdpw-without-gpu.patch
+  # A list of another archive that has no sources may fail its update; the source is what counts.
+  if ! ( "${apt[@]}" update || true
+         cd "$cache" && "${apt[@]}" source --download-only xdg-desktop-portal-wlr &&
+         dpkg-source -x "$cache"/xdg-desktop-portal-wlr_*.dsc "$cache/src" &&
+         patch -d "$cache/src" -p1 <"$patch_file" &&
+         # Installing these two would upgrade systemd and mesa on the machine: unpacked beside
+         # the build instead, against the libraries already installed.
+         apt-get -q -o APT::Sandbox::User=root download libgbm-dev libsystemd-dev ) >"$cache/apt.log" 2>&1; then
+    tail -n 20 "$cache/apt.log" >&2
+    echo "Could not fetch and patch xdg-desktop-portal-wlr's source; the log is $cache/apt.log" >&2
+    return 1
+  fi
   local deb
   for deb in "$cache"/*.deb; do dpkg -x "$deb" "$cache/sysroot"; done
   local lib=$cache/sysroot/usr/lib/x86_64-linux-gnu link
