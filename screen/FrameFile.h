@@ -37,7 +37,7 @@ constexpr size_t kWidthAt = 16;
 constexpr size_t kHeightAt = 20;
 constexpr size_t kStrideAt = 24;
 constexpr size_t kFormatAt = 28;
-// Counts up about twice a second while the writer runs, also while the screen is still.
+// Counts up several times a second while the writer runs, also while the screen is still.
 constexpr size_t kHeartbeatAt = 32;
 
 // Header and pixels of a frame of that size; 0 when it is larger than kMaxSide.
