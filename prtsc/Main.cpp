@@ -1,15 +1,16 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "prtsc/FrameFileScreen.h"
 #include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
 #include "prtsc/ScreenClipboard.h"
-#include "prtsc/ScreenSight.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -101,28 +102,41 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     return window && PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-void PrintAdvice(const char* lead, const CScreenSight& sight)
+// On a Wayland session a grab is black: the picture is tessilo-screen's newest frame, or there is
+// none (the clipboard is emptied, and the reader finds no picture). Each new reason is told once.
+void PlaceFrame(CFrameFileScreen& frames, CKeyboardWatch& watch, CScreenClipboard& clipboard, HWND window,
+                std::string& refusal)
 {
-    std::fprintf(stderr, "tessilo-prtsc: %s%s\n", lead, sight.Advice().c_str());
-    std::fflush(stderr);
+    std::string why;
+    CGlobalOwner picture(frames.Take(why));
+    if (!picture.Get()) {
+        clipboard.Refuse(window);
+        watch.Answer();
+        if (why != refusal)
+            std::fprintf(stderr, "tessilo-prtsc: PrtSc refused: %s\n", why.c_str());
+        refusal = why;
+        return;
+    }
+    refusal.clear();
+    const bool announced = clipboard.Announce(window);
+    watch.Answer();
+    if (announced)
+        clipboard.Keep(picture.Release());
+    else
+        std::fputs("tessilo-prtsc: could not put the screen on the clipboard\n", stderr);
 }
 
-int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, CScreenSight& sight, HWND window)
+int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, CFrameFileScreen* frames, HWND window)
 {
-    bool refused = false;
+    std::string refusal;
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kPressMessage && frames) {
+            PlaceFrame(*frames, watch, clipboard, window, refusal);
+            continue;
+        }
         if (msg.hwnd == nullptr && msg.message == kPressMessage) {
-            // Nothing is announced then: the reader finds no picture rather than one that is not
-            // the screen.
-            if (sight.Blind()) {
-                watch.Answer();
-                if (!refused)
-                    PrintAdvice("PrtSc refused: ", sight);
-                refused = true;
-                continue;
-            }
             const bool announced = clipboard.Announce(window);
             // The key press returns now; a reader that asks before the grab is done waits for it.
             watch.Answer();
@@ -175,11 +189,14 @@ int wmain(int argc, wchar_t** argv)
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     std::fputs("tessilo-prtsc: watching for PrtSc; Ctrl+C ends it\n", stdout);
     std::fflush(stdout);
-    CScreenSight sight;
-    if (sight.Blind())
-        PrintAdvice("", sight);
 
-    const int result = RunLoop(watch, clipboard, sight, window.Get());
+    const bool wayland = CFrameFileScreen::WaylandSession();
+    if (wayland)
+        std::fputs("tessilo-prtsc: this is a Wayland session, where Wine cannot read the screen through XWayland:"
+                   " pictures come from tessilo-screen's screen share, and without it every PrtSc is refused\n",
+                   stderr);
+    CFrameFileScreen frames;
+    const int result = RunLoop(watch, clipboard, wayland ? &frames : nullptr, window.Get());
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     return result;
 }

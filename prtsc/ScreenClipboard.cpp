@@ -35,12 +35,23 @@ private:
 
 bool CScreenClipboard::Announce(HWND owner)
 {
+    return Empty(owner, true);
+}
+
+bool CScreenClipboard::Refuse(HWND owner)
+{
+    return Empty(owner, false);
+}
+
+bool CScreenClipboard::Empty(HWND owner, bool announce)
+{
     CClipboardOpener clipboard(owner);
     // Emptying sends WM_DESTROYCLIPBOARD to the previous owner, which drops an old picture when
     // that is this window.
     if (!clipboard.Opened() || !EmptyClipboard())
         return false;
-    SetClipboardData(CF_DIB, nullptr);
+    if (announce)
+        SetClipboardData(CF_DIB, nullptr);
     return true;
 }
 

@@ -19,6 +19,11 @@ public:
     // Then: the picture a reader of the announcement gets. False when the screen cannot be
     // copied; a reader then finds no picture.
     bool Grab();
+    // Or a picture taken elsewhere, owned from now on.
+    void Keep(HGLOBAL block) { picture.Reset(block); }
+    // Instead of both when there is no picture of the screen: only empties the clipboard, so
+    // that a reader finds no picture rather than the one of an earlier press.
+    bool Refuse(HWND owner);
 
     // The clipboard messages of the owner window.
     void OnRenderFormat(UINT format);
@@ -26,6 +31,8 @@ public:
     void OnDestroyClipboard() { picture.Reset(); }
 
 private:
+    bool Empty(HWND owner, bool announce);
+
     CScreenGrabber grabber;
     // Grabbed and not yet asked for.
     CGlobalOwner picture;

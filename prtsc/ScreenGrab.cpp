@@ -1,5 +1,4 @@
 #include "prtsc/ScreenGrab.h"
-#include "prtsc/BlackPixels.h"
 #include "prtsc/HandleOwner.h"
 
 #include <cstring>
@@ -51,29 +50,19 @@ HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
 
 HGLOBAL CScreenGrabber::Grab()
 {
-    return Copy() ? MakeScreenDib(bits, width, height) : nullptr;
-}
-
-bool CScreenGrabber::SeesNothing()
-{
-    return !Copy() || AllBlack(static_cast<const std::uint32_t*>(bits), static_cast<std::size_t>(width) * height);
-}
-
-bool CScreenGrabber::Copy()
-{
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (screenWidth <= 0 || screenHeight <= 0)
-        return false;
+        return nullptr;
     CScreenDC screen;
     if (!screen.dc || !Fit(screen.dc, screenWidth, screenHeight)
         || !BitBlt(memory, 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT))
-        return false;
+        return nullptr;
     // The blit may still be queued; the bits are read directly.
     GdiFlush();
-    return true;
+    return MakeScreenDib(bits, width, height);
 }
 
 bool CScreenGrabber::Fit(HDC screen, int newWidth, int newHeight)

@@ -15,12 +15,8 @@ public:
     // A movable global block the caller owns, ready for SetClipboardData(CF_DIB); null when the
     // screen cannot be copied.
     HGLOBAL Grab();
-    // Copies the screen only to look at it: true when the copy fails or comes out black throughout.
-    bool SeesNothing();
 
 private:
-    // The screen into the kept bitmap.
-    bool Copy();
     // The screen is copied into one bitmap kept from grab to grab while its size stays the same,
     // laid out as the block wants it, so that a grab is one blit and one copy.
     bool Fit(HDC screen, int width, int height);

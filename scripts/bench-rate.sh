@@ -3,29 +3,34 @@
 # into a numbered sequence, at 10/s PNG and BMP and 50/s BMP, at 1280x720 and 1920x1080.
 # Prints the table of docs/performance.md. Usage: bench-rate.sh [seconds]
 # BENCH_SIZES and BENCH_RUNS ("ext rate" pairs, comma-separated) narrow the run.
+# BENCH_SESSION=wayland records a headless Wayland session at 1280x720 through tessilo-screen
+# instead (no ffmpeg there: x11grab sees XWayland's black screen), once with a still screen and
+# once with a terminal that writes a line every 20 ms.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 seconds=${1:-10}
 . "$root/scripts/wine-env.sh"
+. "$root/scripts/portal-env.sh"
+# Its own displays only: a Wayland session of the caller's is none of its business.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 # ffmpeg only for this benchmark.
-"$root/scripts/install-deps.sh" xvfb ffmpeg
+"$root/scripts/install-deps.sh" xvfb ffmpeg ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"}
 "$root/scripts/build.sh" >/dev/null
+[ -z "${BENCH_SESSION:-}" ] || portal_wlr_build "$build/portal-wlr"
 wine_prefix_setup "$build/wineprefix"
 
 work="$build/bench-rate"
-cleanup() { wine_stop; xvfb_stop; rm -rf "$work"; }
+cleanup() { wine_stop; xvfb_stop; wayland_session_stop; rm -rf "$work"; }
 trap cleanup EXIT
 
-# CPU seconds (user + system) so far of the processes of our Wine prefix whose command line
-# contains tessilo.exe, tessilo-prtsc.exe, wineserver and explorer.exe (Wine's desktop process,
-# whose clipboard manager hands every new clipboard content on to X), in that order.
-sample() {
-  python3 - "$WINEPREFIX" <<'PY'
+# CPU seconds (user + system) so far of the processes whose environment holds `marker`, summed
+# by the first of the names their command line contains, in the order of the names.
+cpu_by_name() {  # marker name...
+  python3 - "$@" <<'PY'
 import os, sys
-names = ["tessilo.exe", "tessilo-prtsc.exe", "wineserver", "explorer.exe"]
-marker = f"WINEPREFIX={sys.argv[1]}".encode()
+marker, names = sys.argv[1].encode(), sys.argv[2:]
 tick = os.sysconf("SC_CLK_TCK")
 totals = [0.0] * len(names)
 for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -42,6 +47,14 @@ for pid in filter(str.isdigit, os.listdir("/proc")):
         pass
 print(*(f"{t:.3f}" for t in totals))
 PY
+}
+
+# The processes of our Wine prefix: the program, the companion, the wineserver and Wine's desktop
+# process (explorer.exe, whose clipboard manager hands every new clipboard content on to X).
+sample() { cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe tessilo-prtsc.exe wineserver explorer.exe; }
+# And those of the Wayland session that a frame passes through on its way to the frame file.
+sample_all() {
+  echo "$(sample) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
 }
 
 # Files, expected and longest gap of a numbered sequence, from the file times.
@@ -62,12 +75,9 @@ row() {  # recorder ext rate files expected gap cpu-text frames-for-cpu note
 
 per_frame() { python3 -c "import sys; f=max(1,int(sys.argv[1])); print(' + '.join(f'{float(a)/f:.4f}' for a in sys.argv[2:]), '=', f'{sum(map(float,sys.argv[2:]))/f:.4f}')" "$@"; }
 
-echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
-echo "|---|---|---|---|---|---|"
-for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
-  xvfb_start "${size}x24"
-  wine_start
-  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total |"
+# The capture rows of one screen; `sampler` gives the CPU figures, `ffmpeg` is empty on Wayland.
+measure() {  # size sampler ffmpeg
+  local size=$1 sampler=$2 with_ffmpeg=$3 run ext rate
   IFS=, read -r -a runs <<<"${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
   for run in "${runs[@]}"; do
     set -- $run
@@ -80,19 +90,20 @@ for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
     while IFS= read -r line <&"${DRIVER[0]}"; do
       line=${line%$'\r'}
       case $line in
-        capturing) before=($(sample)); echo >&"${DRIVER[1]}" ;;
-        stopping) after=($(sample)); echo >&"${DRIVER[1]}" ;;
+        capturing) before=($($sampler)); echo >&"${DRIVER[1]}" ;;
+        stopping) after=($($sampler)); echo >&"${DRIVER[1]}" ;;
         files*) result=$line ;;
       esac
     done
     wait "$driver" || true
-    if [ -n "$result" ] && [ ${#after[@]} -eq 4 ]; then
+    if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
       read -r _ files _ expected _ gap note <<<"$result"
-      cpu=$(per_frame "$files" $(python3 -c "import sys; a=sys.argv[1:5]; b=sys.argv[5:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
+      cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
       row "tessilo + companion" "$ext" "$rate" "$files" "$expected" "$gap" "$cpu" "$note"
     else
       echo "| tessilo + companion | $ext | $rate/s | failed to run | | |"
     fi
+    [ -n "$with_ffmpeg" ] || continue
 
     # ffmpeg: CPU of the whole process, which does nothing else, over its frames.
     cpu=$( { /usr/bin/time -f '%U %S' ffmpeg -loglevel error -f x11grab -video_size "$size" -framerate "$rate" \
@@ -100,6 +111,36 @@ for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
     read -r files expected gap <<<"$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")"
     row "ffmpeg x11grab" "$ext" "$rate" "$files" "$expected" "$gap" "$(per_frame "$files" $cpu)"
   done
+}
+
+echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
+echo "|---|---|---|---|---|---|"
+if [ -n "${BENCH_SESSION:-}" ]; then
+  for screen in still changing; do
+    command=""
+    [ "$screen" = still ] || command='while :; do date +%T.%N; sleep 0.02; done'
+    wayland_session_start
+    wayland_window 00b000 "$command"
+    portal_start
+    screen_share_start "$build/screen/tessilo-screen"
+    (
+      export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
+      wine_start
+      echo "| **Wayland 1280x720, $screen screen** | | | | | program + companion + wineserver + Wine desktop + tessilo-screen + portal backend + PipeWire + sway = total |"
+      measure 1280x720 sample_all ""
+      wine_stop
+      # The next session's Wine must not meet this wineserver on its way out.
+      wineserver -w 2>/dev/null || true
+    )
+    wayland_session_stop
+  done
+  exit 0
+fi
+for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
+  xvfb_start "${size}x24"
+  wine_start
+  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total |"
+  measure "$size" sample yes
   wine_stop
   xvfb_stop
 done

@@ -12,9 +12,12 @@ build=${BUILD_DIR:-$root/build}
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
 "$root/scripts/install-deps.sh"
 
-echo "Building tessilo.exe and tessilo-prtsc.exe in $build" >&2
+# On a Wayland session Wine sees only black: tessilo-screen shares the screen through the desktop.
+wayland=""
+[ -z "${WAYLAND_DISPLAY:-}" ] && [ "${XDG_SESSION_TYPE:-}" != wayland ] || wayland=yes
+echo "Building tessilo.exe and tessilo-prtsc.exe${wayland:+ and tessilo-screen} in $build" >&2
 mkdir -p "$build"
-if ! "$root/scripts/build.sh" tessilo tessilo-prtsc >"$build/build.log" 2>&1; then
+if ! "$root/scripts/build.sh" tessilo tessilo-prtsc ${wayland:+tessilo-screen} >"$build/build.log" 2>&1; then
   tail -n 30 "$build/build.log" >&2
   echo "The build failed; the whole log is $build/build.log" >&2
   exit 1
@@ -26,17 +29,34 @@ wine_prefix_setup "${WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/tessilo/wi
 # When one already runs, this one ends at once and the running one is left alone.
 wine "$build/bin/tessilo-prtsc.exe" </dev/null >"$build/tessilo-prtsc.log" 2>&1 &
 companion=$!
-# Ctrl+C for the companion: it unhooks the keyboard and ends.
-trap 'kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null' EXIT
+screen=""
+# Ctrl+C for the companion: it unhooks the keyboard and ends. tessilo-screen ends the share.
+trap 'kill -INT "$companion" 2>/dev/null && wait "$companion" 2>/dev/null
+      [ -z "$screen" ] || { kill -TERM "$screen" 2>/dev/null && wait "$screen" 2>/dev/null; }' EXIT
 
-# Wine draws through XWayland there, which lets no X client read the screen.
-wayland=""
-if [ -n "${WAYLAND_DISPLAY:-}" ]; then wayland="WAYLAND_DISPLAY=$WAYLAND_DISPLAY"
-elif [ "${XDG_SESSION_TYPE:-}" = wayland ]; then wayland="XDG_SESSION_TYPE=wayland"; fi
+# Started and answered before Tessilo: the desktop's question which screen to share (the first
+# time) comes now, not during Start's short preparation.
 if [ -n "$wayland" ]; then
-  echo "This is a Wayland session ($wayland), where Wine cannot read the screen through XWayland:" \
-    "Tessilo cannot record this session yet (Start says it failed to prepare the capture)." \
-    "Log in to an X11 session instead, for example \"GNOME on Xorg\" on the login screen." >&2
+  echo "Wayland session: sharing the screen with tessilo-screen (the desktop may ask which screen to share)" >&2
+  "$build/screen/tessilo-screen" </dev/null >"$build/tessilo-screen.log" 2>&1 &
+  screen=$!
+  until grep -q "sharing the screen" "$build/tessilo-screen.log"; do
+    if ! kill -0 "$screen" 2>/dev/null; then
+      shared=0
+      wait "$screen" || shared=$?
+      screen=""
+      cat "$build/tessilo-screen.log" >&2
+      if [ "$shared" -eq 2 ]; then
+        echo "Run scripts/run.sh again and allow the share to record this desktop." >&2
+      else
+        # Wine sees only black through XWayland: without the share nothing can be recorded here.
+        echo "Tessilo cannot record this Wayland session without tessilo-screen. Log in to an X11 session" \
+          "instead, for example \"GNOME on Xorg\" on the login screen." >&2
+      fi
+      exit 1
+    fi
+    sleep 0.2
+  done
 fi
 
 status=0

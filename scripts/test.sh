@@ -6,10 +6,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
-. "$root/scripts/wayland-env.sh"
+. "$root/scripts/portal-env.sh"
+# The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
-# sway, xwayland, foot and xhost (x11-xserver-utils): the Wayland session of the last tests.
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool sway xwayland foot x11-xserver-utils
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool "${WAYLAND_PACKAGES[@]}"
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
@@ -49,7 +50,7 @@ if mount_small "$readonly"; then
 fi
 cleanup() {
   wine_stop
-  wayland_stop
+  wayland_session_stop
   openbox_stop
   xvfb_stop
   [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
@@ -62,10 +63,18 @@ ctest --test-dir "$build" --output-on-failure --timeout 300 --label-exclude desk
 # Then on a desktop: a window manager, and real input through the X server.
 openbox_start
 ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex desktop --label-exclude wayland
-# Last on a Wayland session, with a green native window in front: Wine's display is then XWayland's,
-# and its desktop process belongs to the display it started on, so the wineserver starts anew.
+
+# Last on a headless Wayland session with a native window of a known colour. Wine draws on its
+# XWayland display, so the wineserver starts anew there; the companion looks for the frame file in
+# the session's runtime folder. First without a screen share, then with tessilo-screen sharing it
+# through the portal.
+portal_wlr_build "$build/portal-wlr"
 wine_stop
-wayland_start
+wayland_session_start
 wayland_window 00b000
+export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
 wine_start
-ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex wayland
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex wayland --label-exclude screen-share
+portal_start
+screen_share_start "$build/screen/tessilo-screen"
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex screen-share

@@ -24,7 +24,9 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/image/Dib.cpp
   ${TESSILO_ROOT}/image/BmpFileHeader.cpp
   ${TESSILO_ROOT}/settings/RegistryStringRules.cpp
-  ${TESSILO_ROOT}/prtsc/BlackPixels.cpp
+  ${TESSILO_ROOT}/screen/FrameFile.cpp
+  ${TESSILO_ROOT}/screen/PixelFormat.cpp
+  ${TESSILO_ROOT}/screen/DesktopLayout.cpp
 )
 target_include_directories(tessilo_portable PUBLIC ${TESSILO_ROOT})
 target_include_directories(tessilo_portable SYSTEM PUBLIC ${BOOST_ONLY_DIR})

@@ -13,9 +13,9 @@ unsigned long XWindowOf(HWND window)
     return static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
 }
 
-// Runs a command line of the host's shell (no double quotes in it); true when it exited with 0
-// within `timeoutMs`.
-bool RunHostCommand(const std::string& command, DWORD timeoutMs = 10000)
+}  // namespace
+
+bool RunHostCommand(const std::string& command, DWORD timeoutMs)
 {
     if (command.find('"') != std::string::npos)
         return false;
@@ -51,8 +51,6 @@ bool RunHostCommand(const std::string& command, DWORD timeoutMs = 10000)
     }
     return false;
 }
-
-}  // namespace
 
 bool ClickOn(HWND window)
 {

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// Runs a command line of the host's shell (no double quotes in it); true when it exited with 0
+// within `timeoutMs`.
+bool RunHostCommand(const std::string& command, DWORD timeoutMs = 10000);
 // A left click in the middle of a window, which may belong to another process.
 bool ClickOn(HWND window);
 // Presses and releases a key (xdotool's names: Escape, Return, n) where the keyboard focus is.

@@ -1,0 +1,24 @@
+// The screen of a Wayland session, where Wine sees only black: the newest frame that the native
+// tessilo-screen keeps in $XDG_RUNTIME_DIR/tessilo-screen.frame, read through Wine's mapping of
+// Unix paths.
+#pragma once
+
+#include "screen/FrameFile.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CFrameFileScreen {
+public:
+    // True on a Wayland session (Wine passes the Unix environment through): pictures then come
+    // from the frame file, never from a grab.
+    static bool WaylandSession();
+
+    // A movable global block the caller owns, ready for SetClipboardData(CF_DIB), or null with
+    // `why` saying, in one line, why there is no picture of the screen now.
+    HGLOBAL Take(std::string& why);
+
+private:
+    framefile::CHeartbeatWatch heartbeat;
+};

@@ -1,0 +1,187 @@
+// tessilo-screen: the desktop of a Wayland session for Tessilo's PrtSc companion. Under Wayland
+// no program under Wine can read the screen; this native program asks the desktop portal to
+// share it and keeps the newest picture in a file the companion reads.
+#include "screen/FrameFile.h"
+#include "screen/Portal.h"
+#include "screen/RestoreToken.h"
+#include "screen/ScreenStreams.h"
+#include "screen/SharedFrameFile.h"
+
+#include <pipewire/pipewire.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kDeclined = 2;
+
+const char kHelp[] =
+    "tessilo-screen: shares the screen of a Wayland session with Tessilo.\n"
+    "\n"
+    "On Wayland (GNOME, KDE, sway and other wlroots desktops) programs under Wine see only a black\n"
+    "screen. This program asks the desktop, through its screen-cast portal, to share every monitor,\n"
+    "and keeps the newest picture of the whole desktop in $XDG_RUNTIME_DIR/tessilo-screen.frame,\n"
+    "where Tessilo's PrtSc companion takes it at each PrtSc. scripts/run.sh starts it before Tessilo\n"
+    "and stops it after.\n"
+    "\n"
+    "The desktop asks which screen to share the first time; the choice is remembered in\n"
+    "${XDG_STATE_HOME:-~/.local/state}/tessilo/screen-restore-token. While it runs the desktop shows\n"
+    "its screen-sharing indicator; stopping the share there ends this program and the capture.\n"
+    "\n"
+    "Usage: tessilo-screen [--forget] [--help]\n"
+    "  --forget  forget the remembered choice: the desktop asks again next time\n"
+    "Exit status: 0 when ended by Ctrl+C or a signal, 2 when the share was declined, 1 otherwise.\n";
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void Say(const std::string& line)
+{
+    std::printf("tessilo-screen: %s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+int Fail(const std::string& line)
+{
+    std::fprintf(stderr, "tessilo-screen: %s\n", line.c_str());
+    return kFailed;
+}
+
+void CatchStop()
+{
+    struct sigaction action = {};
+    action.sa_handler = [](int) { g_stop = 1; };
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+// One instance per session: a second would fight the first over the frame file.
+class CInstanceLock {
+public:
+    explicit CInstanceLock(const std::string& path) : fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+    ~CInstanceLock()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    CInstanceLock(const CInstanceLock&) = delete;
+    CInstanceLock& operator=(const CInstanceLock&) = delete;
+    bool Opened() const { return fd >= 0; }
+    bool Take() { return flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+private:
+    int fd;
+};
+
+// The portal hands out PipeWire streams; without a PipeWire daemon it cannot start a share,
+// and says less clearly why.
+bool PipeWireRuns()
+{
+    pw_main_loop* loop = pw_main_loop_new(nullptr);
+    pw_context* context = loop ? pw_context_new(pw_main_loop_get_loop(loop), nullptr, 0) : nullptr;
+    pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
+    if (core)
+        pw_core_disconnect(core);
+    if (context)
+        pw_context_destroy(context);
+    if (loop)
+        pw_main_loop_destroy(loop);
+    return core != nullptr;
+}
+
+class CPipeWire {
+public:
+    CPipeWire() { pw_init(nullptr, nullptr); }
+    ~CPipeWire() { pw_deinit(); }
+    CPipeWire(const CPipeWire&) = delete;
+    CPipeWire& operator=(const CPipeWire&) = delete;
+};
+
+int Share(const std::string& runtime)
+{
+    CInstanceLock lock(runtime + "/tessilo-screen.lock");
+    if (!lock.Opened())
+        return Fail("cannot write into XDG_RUNTIME_DIR " + runtime + " (" + std::strerror(errno) + ")");
+    if (!lock.Take())
+        return Fail("already running");
+    CatchStop();
+    CPipeWire pipewire;
+    if (!PipeWireRuns())
+        return Fail("no PipeWire on this session (the pipewire service is not running)");
+
+    const std::string path = runtime + "/" + framefile::kFileName;
+    CSharedFrameFile file;
+    if (!file.Create(path))
+        return Fail("could not make " + path + " (" + std::strerror(errno) + ")");
+
+    CScreenCastPortal portal(g_stop);
+    if (!portal.Connect())
+        return Fail(portal.Error());
+    std::string token = LoadRestoreToken();
+    const std::string storedToken = token;
+    std::vector<SharedMonitor> monitors;
+    switch (portal.Share(token, monitors)) {
+    case ShareOutcome::Shared:
+        break;
+    case ShareOutcome::Declined:
+        Fail("the screen share was declined; Tessilo cannot record this desktop without it. Start again and "
+             "choose a screen to share");
+        return kDeclined;
+    case ShareOutcome::Failed:
+        return g_stop ? 0 : Fail(portal.Error());
+    }
+    if (token != storedToken && !StoreRestoreToken(token))
+        Fail("could not remember the shared screen in " + RestoreTokenPath() + " (" + std::strerror(errno)
+             + "); the desktop will ask again next time");
+
+    const int remote = portal.OpenPipeWireRemote();
+    if (remote < 0)
+        return Fail(portal.Error());
+    CScreenStreams streams(file);
+    if (!streams.Connect(remote, monitors))
+        return Fail(streams.Error());
+    const auto announce = [&] { Say("sharing the screen into " + path + "; Ctrl+C ends it"); };
+    switch (streams.Run(g_stop, portal, announce)) {
+    case CScreenStreams::End::Stopped:
+        return 0;
+    case CScreenStreams::End::ShareEnded:
+    case CScreenStreams::End::Failed:
+        break;
+    }
+    return Fail(streams.Error());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool forget = false;
+    for (int i = 1; i < argc; ++i) {
+        const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+        if (!help && std::strcmp(argv[i], "--forget") == 0) {
+            forget = true;
+            continue;
+        }
+        std::fputs(kHelp, help ? stdout : stderr);
+        return help ? 0 : kFailed;
+    }
+    if (forget) {
+        if (!ForgetRestoreToken())
+            return Fail("could not remove " + RestoreTokenPath() + " (" + std::strerror(errno) + ")");
+        Say("forgot the shared screen; the desktop asks again next time");
+        return 0;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || runtime[0] != '/')
+        return Fail("XDG_RUNTIME_DIR is not set: run this inside a desktop session");
+    return Share(runtime);
+}

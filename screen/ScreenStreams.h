@@ -1,0 +1,76 @@
+// The PipeWire streams of the shared monitors, drawn into the frame file as one picture of the
+// desktop. PipeWire sends a frame only when a monitor's picture changes, so the file keeps the
+// last one; a heartbeat in it tells readers that it is still current.
+#pragma once
+
+#include "screen/DesktopLayout.h"
+#include "screen/PixelFormat.h"
+#include "screen/Portal.h"
+#include "screen/SharedFrameFile.h"
+
+#include <pipewire/pipewire.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CScreenStreams {
+public:
+    enum class End { Stopped, ShareEnded, Failed };
+
+    explicit CScreenStreams(CSharedFrameFile& file);
+    ~CScreenStreams();
+    CScreenStreams(const CScreenStreams&) = delete;
+    CScreenStreams& operator=(const CScreenStreams&) = delete;
+
+    // Takes `fd`, the PipeWire remote the portal opened, and asks each monitor's stream for
+    // frames in shared memory.
+    bool Connect(int fd, const std::vector<SharedMonitor>& monitors);
+    // Until `stop` is set, the share ends or something fails. `onFirstFrame` is called once the
+    // whole desktop has been drawn.
+    End Run(const volatile std::sig_atomic_t& stop, CScreenCastPortal& portal, const std::function<void()>& onFirstFrame);
+
+    const std::string& Error() const { return error; }
+
+private:
+    struct Stream;
+    // The portal's nodes of the shared monitors.
+    std::vector<uint32_t> nodes;
+
+    void Finish(End end, const std::string& why);
+    void OnFormat(Stream& stream, const spa_pod* param);
+    void OnFrame(Stream& stream);
+    void OnStateChanged(Stream& stream, pw_stream_state state, const char* why);
+    // A new picture size or format: the file is made to fit and what every unchanged monitor
+    // showed is kept.
+    void LayOut();
+    void Draw(size_t index, const uint8_t* pixels, uint32_t stride);
+    void OnTimer();
+
+    static const pw_stream_events kStreamEvents;
+    static const pw_core_events kCoreEvents;
+    static const pw_registry_events kRegistryEvents;
+
+    CSharedFrameFile& file;
+    pw_main_loop* loop = nullptr;
+    pw_context* context = nullptr;
+    pw_core* core = nullptr;
+    spa_hook coreListener = {};
+    // Tells when a monitor's node goes away: its stream then only waits, unlinked.
+    pw_registry* registry = nullptr;
+    spa_hook registryListener = {};
+    spa_source* timer = nullptr;
+    std::vector<std::unique_ptr<Stream>> streams;
+
+    DesktopLayout layout;
+    PixelFormat canvasFormat = PixelFormat::Bgrx;
+    bool live = false;
+    bool announced = false;
+    End end = End::Stopped;
+    const volatile std::sig_atomic_t* stop = nullptr;
+    CScreenCastPortal* portal = nullptr;
+    const std::function<void()>* onFirstFrame = nullptr;
+    std::string error;
+};

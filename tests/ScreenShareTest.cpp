@@ -1,0 +1,130 @@
+// The real tessilo.exe and its companion on a Wayland session whose screen tessilo-screen shares
+// through the screen-cast portal. The test command runs this on a headless sway with a native
+// window of a known colour filling the screen (Tessilo's windows are on a workspace out of sight);
+// elsewhere it is skipped. It passes, in the environment:
+//   TESSILO_SHARED_WINDOW  "left top width height rrggbb" of the native window
+//   TESSILO_END_SHARE      a Unix shell script that ends the share as the desktop's "stop sharing" does
+#include "tests/support/Files.h"
+#include "tests/support/ProgramFixture.h"
+#include "tests/support/XServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Window {
+    int left = 0, top = 0, width = 0, height = 0;
+    unsigned colour = 0;  // 0xRRGGBB
+};
+
+uint32_t Little32(const std::string& bytes, size_t at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+class ScreenShare : public ProgramFixture {
+protected:
+    void SetUp() override
+    {
+        const char* shared = std::getenv("TESSILO_SHARED_WINDOW");
+        if (!shared || std::sscanf(shared, "%d %d %d %d %x", &window.left, &window.top, &window.width,
+                                   &window.height, &window.colour) != 5)
+            GTEST_SKIP() << "no shared Wayland screen";
+        ProgramFixture::SetUp();
+    }
+
+    // Pixels of the native window, checked in a BMP of the screen (66 bytes of headers, then rows
+    // bottom-up): the count that has another colour.
+    size_t OtherColouredPixels(const std::string& bmp)
+    {
+        const auto width = static_cast<int>(Little32(bmp, 18));
+        const auto height = static_cast<int>(Little32(bmp, 22));
+        size_t other = 0;
+        for (int y = window.top; y < window.top + window.height; y += 7)
+            for (int x = window.left; x < window.left + window.width; x += 7) {
+                const size_t at = 66 + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
+                const unsigned rgb = static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1]) << 8
+                    | static_cast<unsigned char>(bmp[at + 2]) << 16;
+                other += rgb != window.colour;
+            }
+        return other;
+    }
+
+    Window window;
+};
+
+TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    // The screen stays still now: the share sends no new frame, and every tick still writes one.
+    PumpFor(2000);
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+    HWND question = WaitForMessageBox(program, 10000);
+    ASSERT_NE(nullptr, question);
+    const DWORD elapsed = GetTickCount() - startedAt;
+    AnswerMessageBox(question, IDNO);
+
+    const auto files = FilesIn(output.Path());
+    // One per 100 ms after the preparing tick, with room for a loaded machine.
+    EXPECT_GE(files.size(), elapsed / 100 / 2);
+    for (const std::wstring& name : files) {
+        SCOPED_TRACE(name);
+        const std::string bmp = output.Read(name);
+        ASSERT_GE(bmp.size(), 66u);
+        ASSERT_EQ(static_cast<uint32_t>(window.left + window.width), Little32(bmp, 18));
+        EXPECT_EQ(0u, OtherColouredPixels(bmp));
+    }
+}
+
+TEST_F(ScreenShare, EndingTheShareEndsTheCaptureWithTessilosMessage)
+{
+    const char* endShare = std::getenv("TESSILO_END_SHARE");
+    ASSERT_NE(nullptr, endShare);
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"png", 0, L"10"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000));
+
+    ASSERT_TRUE(RunHostCommand(std::string("sh ") + endShare));
+    const DWORD endedAt = GetTickCount();
+
+    HWND box = WaitForMessageBox(program, 10000);
+    ASSERT_NE(nullptr, box) << FilesIn(output.Path()).size() << " files";
+    // No old picture handed out for longer than a few seconds.
+    EXPECT_LE(GetTickCount() - endedAt, 4000u);
+    const ShownMessage message = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(L"Error", message.caption);
+    EXPECT_EQ(0u, message.text.find(L"failed to copy from clipboard"));
+    const size_t written = FilesIn(output.Path()).size();
+    PumpFor(500);
+    EXPECT_EQ(written, FilesIn(output.Path()).size()) << "a tick ran after the capture ended";
+}
+
+TEST_F(ScreenShare, WithoutTheShareStartSaysItCannotPrepareTheCapture)
+{
+    // Ended here too when no earlier test did; then there is nothing left to end.
+    const char* endShare = std::getenv("TESSILO_END_SHARE");
+    ASSERT_NE(nullptr, endShare);
+    RunHostCommand(std::string("sh ") + endShare);
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"png", 0, L"10"));
+    PressStart();
+
+    HWND box = WaitForMessageBox(program, 10000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"failed to preparing capture", AnswerMessageBox(box, IDOK).text);
+    EXPECT_TRUE(FilesIn(output.Path()).empty());
+}
+
+}  // namespace
