@@ -1,5 +1,6 @@
 #include "prtsc/FrameFileScreen.h"
 
+#include "image/ClipboardGuards.h"
 #include "prtsc/HandleOwner.h"
 
 #include <cstdlib>
@@ -30,34 +31,25 @@ private:
 // A moveable block for the picture, locked while it is filled.
 class CPictureBlock {
 public:
-    CPictureBlock() = default;
-    ~CPictureBlock() { Unlock(); }
-    CPictureBlock(const CPictureBlock&) = delete;
-    CPictureBlock& operator=(const CPictureBlock&) = delete;
-
     uint8_t* Allocate(size_t bytes)
     {
-        Unlock();
+        locker.Unlock();
         owner.Reset(GlobalAlloc(GMEM_MOVEABLE, bytes));
-        bits = owner.Get() ? static_cast<uint8_t*>(GlobalLock(owner.Get())) : nullptr;
-        return bits;
+        void* bits = nullptr;
+        if (owner.Get())
+            locker.Lock(owner.Get(), bits);
+        return static_cast<uint8_t*>(bits);
     }
     HGLOBAL Release()
     {
-        Unlock();
+        locker.Unlock();
         return owner.Release();
     }
 
 private:
-    void Unlock()
-    {
-        if (bits)
-            GlobalUnlock(owner.Get());
-        bits = nullptr;
-    }
-
+    // Unlocked before it is freed.
     CGlobalOwner owner;
-    uint8_t* bits = nullptr;
+    CGlobalLocker locker;
 };
 
 // The frame file's DOS path: Wine turns the Unix path into one of its drives.

@@ -1,4 +1,5 @@
 #include "prtsc/ScreenGrab.h"
+#include "image/Dib.h"
 #include "prtsc/HandleOwner.h"
 
 #include <cstring>
@@ -14,34 +15,18 @@ public:
     HDC dc;
 };
 
-BITMAPINFOHEADER ScreenDibHeader(int width, int height, DWORD compression)
-{
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = compression;
-    return header;
-}
-
 // The pixels are plain 32-bit RGB, which is the same bytes as the three masks say.
 HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
 {
-    const SIZE_T pixelBytes = static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4;
-    const DWORD masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + sizeof(masks) + pixelBytes));
+    const size_t size = dib::ScreenDibSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block.Get())
         return nullptr;
-    auto* bytes = static_cast<BYTE*>(GlobalLock(block.Get()));
+    auto* bytes = static_cast<uint8_t*>(GlobalLock(block.Get()));
     if (!bytes)
         return nullptr;
-    BITMAPINFOHEADER header = ScreenDibHeader(width, height, BI_BITFIELDS);
-    header.biSizeImage = static_cast<DWORD>(pixelBytes);
-    memcpy(bytes, &header, sizeof(header));
-    memcpy(bytes + sizeof(header), masks, sizeof(masks));
-    memcpy(bytes + sizeof(header) + sizeof(masks), pixels, pixelBytes);
+    dib::WriteScreenDibHeader(bytes, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    memcpy(bytes + dib::kScreenDibPixelsAt, pixels, size - dib::kScreenDibPixelsAt);
     GlobalUnlock(block.Get());
     return block.Release();
 }
@@ -74,7 +59,12 @@ bool CScreenGrabber::Fit(HDC screen, int newWidth, int newHeight)
     if (!memory)
         return false;
     BITMAPINFO info = {};
-    info.bmiHeader = ScreenDibHeader(newWidth, newHeight, BI_RGB);
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = newWidth;
+    info.bmiHeader.biHeight = newHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (section)
         original = SelectObject(memory, section);

@@ -23,8 +23,6 @@ void StoreRelease(uint8_t* view, size_t offset, uint32_t value)
     __atomic_store_n(reinterpret_cast<uint32_t*>(view + offset), value, __ATOMIC_RELEASE);
 }
 
-constexpr uint32_t kMasks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-constexpr size_t kDibPixelsAt = dib::kInfoHeaderSize + sizeof kMasks;
 // A frame is written in a few milliseconds, more on a loaded machine; this waits out several,
 // well within the time a PrtSc press may take.
 constexpr auto kReadBudget = std::chrono::milliseconds(50);
@@ -36,20 +34,6 @@ struct Geometry {
     uint32_t stride;
     PixelFormat format;
 };
-
-void WriteDibHeader(uint8_t* block, uint32_t width, uint32_t height)
-{
-    std::fill(block, block + kDibPixelsAt, uint8_t{0});
-    dib::WriteU32(block, dib::kSize, dib::kInfoHeaderSize);
-    dib::WriteI32(block, dib::kWidth, static_cast<int32_t>(width));
-    dib::WriteI32(block, dib::kHeight, static_cast<int32_t>(height));
-    dib::WriteU16(block, dib::kPlanes, 1);
-    dib::WriteU16(block, dib::kBitCount, 32);
-    dib::WriteU32(block, dib::kCompression, dib::kBitFields);
-    dib::WriteU32(block, dib::kSizeImage, width * height * 4);
-    for (size_t i = 0; i < 3; ++i)
-        dib::WriteU32(block, dib::kInfoHeaderSize + 4 * i, kMasks[i]);
-}
 
 }  // namespace
 
@@ -108,11 +92,6 @@ uint32_t Heartbeat(const uint8_t* view)
     return LoadAcquire(view, kHeartbeatAt);
 }
 
-size_t ScreenDibSize(uint32_t width, uint32_t height)
-{
-    return kDibPixelsAt + static_cast<size_t>(width) * height * 4;
-}
-
 ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::function<uint8_t*(size_t)>& allocate)
 {
     if (viewSize < kHeaderSize || LoadAcquire(view, kMagicAt) != kMagic || dib::ReadU32(view, kVersionAt) != kVersion)
@@ -141,11 +120,11 @@ ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::functi
         else if (kHeaderSize + static_cast<uint64_t>(frame.stride) * frame.height > viewSize)
             result = ReadResult::NeedsRemap;
         if (result == ReadResult::Copied) {
-            uint8_t* block = allocate(ScreenDibSize(frame.width, frame.height));
+            uint8_t* block = allocate(dib::ScreenDibSize(frame.width, frame.height));
             if (!block)
                 return ReadResult::NoMemory;
-            WriteDibHeader(block, frame.width, frame.height);
-            uint8_t* row = block + kDibPixelsAt;
+            dib::WriteScreenDibHeader(block, frame.width, frame.height);
+            uint8_t* row = block + dib::kScreenDibPixelsAt;
             for (uint32_t y = frame.height; y-- > 0; row += static_cast<size_t>(frame.width) * 4)
                 ConvertRowToDib(view + kHeaderSize + static_cast<size_t>(y) * frame.stride, frame.format, row,
                                 frame.width);

@@ -64,11 +64,7 @@ enum class ReadResult {
     NoMemory,     // the caller's allocation failed
 };
 
-// The screen DIB the companion puts on the clipboard: a 40-byte header, BI_BITFIELDS with its
-// three masks, 32 bits per pixel, bottom-up.
-size_t ScreenDibSize(uint32_t width, uint32_t height);
-
-// Copies the newest whole frame into a screen DIB in memory that `allocate` returns for the size
+// Copies the newest whole frame into a screen DIB (image/Dib.h) in memory that `allocate` returns for the size
 // asked (it may be asked again when the frame changes size during the read).
 ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::function<uint8_t*(size_t)>& allocate);
 

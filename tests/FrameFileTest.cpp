@@ -70,7 +70,7 @@ TEST(FrameFile, CopiesTheFrameBottomUpUnderTheClipboardHeader)
     const auto file = FrameFileOf(3, 2);
     Reader reader;
     ASSERT_EQ(ReadResult::Copied, reader.Read(file));
-    ASSERT_EQ(ScreenDibSize(3, 2), reader.dib.size());
+    ASSERT_EQ(dib::ScreenDibSize(3, 2), reader.dib.size());
     EXPECT_EQ(40u + 12 + 24, reader.dib.size());
     const uint8_t* dibBlock = reader.dib.data();
     EXPECT_EQ(40u, dib::ReadU32(dibBlock, dib::kSize));
@@ -133,12 +133,12 @@ TEST(FrameFile, AsksForANewMappingWhenTheFrameOutgrowsTheView)
     EXPECT_EQ(ReadResult::NeedsRemap, reader.Read(file, FileSize(4, 4)));
     EXPECT_TRUE(reader.asked.empty());
     EXPECT_EQ(ReadResult::Copied, reader.Read(file));
-    EXPECT_EQ(std::vector<size_t>{ScreenDibSize(8, 6)}, reader.asked);
+    EXPECT_EQ(std::vector<size_t>{dib::ScreenDibSize(8, 6)}, reader.asked);
 
     // A smaller screen later: the file keeps its size, the frame takes the front of it.
     auto shrunk = FrameFileOf(2, 2, FileSize(8, 6) - FileSize(2, 2));
     EXPECT_EQ(ReadResult::Copied, reader.Read(shrunk));
-    EXPECT_EQ(ScreenDibSize(2, 2), reader.dib.size());
+    EXPECT_EQ(dib::ScreenDibSize(2, 2), reader.dib.size());
 }
 
 TEST(FrameFile, NeverHandsOutATornFrame)
