@@ -30,9 +30,20 @@ private:
     HANDLE handle;
 };
 
+// Windows and Wine compare file names without letter case, beyond ASCII too: so does the scan.
+bool StartsWithPrefix(const std::wstring& name, const std::wstring& prefix)
+{
+    if (prefix.empty())
+        return true;
+    return name.size() >= prefix.size()
+        && CompareStringOrdinal(name.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
-bool ListFolderFiles(const std::wstring& folder, const std::wstring& pattern, std::vector<std::wstring>& names)
+bool ListFolderFiles(const std::wstring& folder, const std::wstring& prefix, const std::wstring& pattern,
+                     std::vector<std::wstring>& names)
 {
     names.clear();
     try {
@@ -47,8 +58,9 @@ bool ListFolderFiles(const std::wstring& folder, const std::wstring& pattern, st
         do {
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
-            if (boost::regex_search(entry.cFileName, expression))
-                names.push_back(entry.cFileName);
+            const std::wstring name = entry.cFileName;
+            if (StartsWithPrefix(name, prefix) && boost::regex_search(name.substr(prefix.size()), expression))
+                names.push_back(name);
         } while (find.Next(entry));
         return true;
     } catch (const std::exception&) {
@@ -62,9 +74,9 @@ namespace ts {
 bool CMainDlg::FindFilesToOverwrite(const CaptureSettings& settings, std::vector<std::wstring>& names)
 {
     names.clear();
-    const std::wstring pattern =
-        BuildSearchPattern(EscapeRegex(OutputPrefix(settings)), settings.seqWidth, settings.ext);
-    if (!ListFolderFiles(OutputFolder(settings), pattern, names)) {
+    const std::wstring prefix = OutputPrefix(settings);
+    const std::wstring pattern = BuildSearchPattern(settings.seqWidth, settings.ext);
+    if (!ListFolderFiles(OutputFolder(settings), prefix, pattern, names)) {
         ShowMessage(IDS_ERR_ACCESS_FOLDER, MB_ICONERROR);
         return false;
     }
@@ -81,10 +93,12 @@ bool CMainDlg::FindFilesToOverwrite(const CaptureSettings& settings, std::vector
 
     std::vector<std::wstring> kept;
     for (const std::wstring& name : names) {
+        // The match points into rest: it lives as long as the match is read.
+        const std::wstring rest = name.substr(prefix.size());
         boost::wsmatch match;
         bool found = false;
         try {
-            found = boost::regex_search(name, match, expression);
+            found = boost::regex_search(rest, match, expression);
         } catch (const std::exception&) {
             found = false;
         }
@@ -92,7 +106,8 @@ bool CMainDlg::FindFilesToOverwrite(const CaptureSettings& settings, std::vector
             ShowMessage(IDS_ERR_REGEX_SEARCH, MB_ICONERROR);
             return false;
         }
-        if (SequenceNumberValue(match[1].str()) >= settings.startNumber)
+        const std::optional<int32_t> number = SequenceNumberValue(match[1].str(), settings.seqWidth);
+        if (number && *number >= settings.startNumber)
             kept.push_back(name);
     }
     names.swap(kept);

@@ -29,8 +29,12 @@ PrintScreenKey ReadPrintScreenKey()
 {
     RegistryKey key;
     DWORD enabled = 0;
-    if (key.Open(HKEY_CURRENT_USER, L"Control Panel\\Keyboard") == ERROR_SUCCESS
-        && key.QueryDwordValue(L"PrintScreenKeyForSnippingEnabled", enabled))
-        return enabled != 0 ? PrintScreenKey::OpensSnipping : PrintScreenKey::CopiesScreen;
-    return WindowsBuild() >= kFirstWindows11Build ? PrintScreenKey::MayOpenSnipping : PrintScreenKey::CopiesScreen;
+    const bool stored = key.Open(HKEY_CURRENT_USER, L"Control Panel\\Keyboard") == ERROR_SUCCESS
+        && key.QueryDwordValue(L"PrintScreenKeyForSnippingEnabled", enabled);
+    if (stored && enabled == 0)
+        return PrintScreenKey::CopiesScreen;
+    const bool windows11 = WindowsBuild() >= kFirstWindows11Build;
+    if (stored)
+        return windows11 ? PrintScreenKey::OpensSnipping : PrintScreenKey::OpensSnippingOnWindows10;
+    return windows11 ? PrintScreenKey::MayOpenSnipping : PrintScreenKey::CopiesScreen;
 }

@@ -4,8 +4,9 @@
 
 enum class PrintScreenKey {
     CopiesScreen,
-    // The user's setting gives the key to snipping.
+    // The user's setting gives the key to snipping: Windows 11's settings page, or Windows 10's.
     OpensSnipping,
+    OpensSnippingOnWindows10,
     // Windows 11 without the setting: its default may be snipping, or may have been kept off.
     MayOpenSnipping,
 };

@@ -35,9 +35,16 @@ void CMainDlg::OnStart()
     if (!ReadInputs(work))
         return;
     // Snipping would take every press: say so before anything is made, asked or deleted.
-    if (ReadPrintScreenKey() == PrintScreenKey::OpensSnipping) {
+    switch (ReadPrintScreenKey()) {
+    case PrintScreenKey::OpensSnipping:
         ShowMessage(IDS_ERR_SNIPPING_KEY, MB_ICONERROR);
         return;
+    case PrintScreenKey::OpensSnippingOnWindows10:
+        ShowMessage(IDS_ERR_SNIPPING_KEY_WIN10, MB_ICONERROR);
+        return;
+    case PrintScreenKey::CopiesScreen:
+    case PrintScreenKey::MayOpenSnipping:
+        break;
     }
 
     const std::wstring folder = work.folderHistory.Front();

@@ -31,6 +31,9 @@
 #define IDS_HINT_SNIPPING_KEY       145
 #define IDS_ERR_SAVE_RATE           146
 #define IDS_ERR_FILENAME_CHARS      147
+#define IDS_ERR_DEVICE_NAME         148
+#define IDS_ERR_PATH_TOO_LONG       149
+#define IDS_ERR_SNIPPING_KEY_WIN10  150
 
 // Main dialog controls
 #define IDC_FOLDER                  1000

@@ -10,6 +10,7 @@
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/PngFile.h"
 #include "tests/support/RegistryValueOverride.h"
+#include "tests/support/ScreenDib.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -23,25 +24,6 @@
 #include <vector>
 
 namespace {
-
-// A packed 32-bit BI_BITFIELDS DIB as the clipboard gives a screen picture. Noise does not
-// compress, so that a PNG takes about as much room as a BMP.
-std::string MakeScreenDib(int width, int height, bool noise)
-{
-    const size_t pixels = static_cast<size_t>(width) * height * 4;
-    std::string block(40 + 12 + pixels, '\0');
-    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_BITFIELDS,
-                               static_cast<DWORD>(pixels), 0, 0, 0, 0};
-    std::memcpy(&block[0], &header, 40);
-    const uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
-    std::memcpy(&block[40], masks, 12);
-    uint32_t state = 0x2545F491;
-    for (size_t i = 0; i < pixels; ++i) {
-        state = state * 1664525 + 1013904223;
-        block[52 + i] = static_cast<char>(noise ? state >> 24 : (i / 4) % 251);
-    }
-    return block;
-}
 
 // The BMP file a capture of this block writes: the file header, then the block unchanged.
 std::string BmpFileOf(const std::string& block)
@@ -411,6 +393,7 @@ protected:
 TEST_F(SnippingKey, TurnedOnItStopsStartBeforeAFolderIsMadeAFileDeletedOrAKeyPressed)
 {
     ASSERT_TRUE(snipping.SetNumber(1));
+    ASSERT_TRUE(build.SetString(L"22631"));
     ASSERT_TRUE(output.Write(ShotName(0, L"bmp"), "old"));
     const std::wstring missing = output.File(L"new");
     ReleasePrintScreen();
@@ -431,6 +414,19 @@ TEST_F(SnippingKey, TurnedOnItStopsStartBeforeAFolderIsMadeAFileDeletedOrAKeyPre
     EXPECT_FALSE(dialog->IsIconic());
     EXPECT_NE(missing, g_settings.folderHistory.Front());
     EXPECT_EQ(kMissingNumber, StoredNumber(kSettingsKey, L"Start")) << "the settings were saved";
+}
+
+// Windows 10 keeps the setting on another page, under another name.
+TEST_F(SnippingKey, TurnedOnOnWindows10ItNamesWindows10sSetting)
+{
+    ASSERT_TRUE(snipping.SetNumber(1));
+    ASSERT_TRUE(build.SetString(L"19045"));
+    ClickStart(output.Path(), 3);
+    EXPECT_TRUE(answerer->ShowedOnlyTheError(
+        L"the PrtSc key opens screen snipping on this Windows, so no screen picture reaches the clipboard\n\n"
+        L"turn off \"Use the PrtScn button to open screen snipping\" in Settings, Ease of Access, Keyboard, "
+        L"and start again"));
+    EXPECT_EQ(0u, dialog->timerId);
 }
 
 TEST_F(SnippingKey, WithoutTheSettingOnlyWindows11AddsTheHintToAFailedPreparation)

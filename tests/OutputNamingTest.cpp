@@ -43,24 +43,51 @@ TEST(OutputNaming, RefusesPrefixesWindowsReadsAsAnotherFolderAStreamOrRefuses)
         EXPECT_TRUE(IsAllowedPrefix(prefix)) << prefix;
 }
 
-TEST(OutputNaming, BuildsAPatternThatMatchesThePrefixLiterally)
+TEST(OutputNaming, RefusesOnlyPrefixesWhoseSequencePassesADeviceName)
 {
-    EXPECT_EQ(L"\\.\\|\\*\\?\\+\\(\\)\\{\\}\\[\\]\\^\\$\\\\", EscapeRegex(L".|*?+(){}[]^$\\"));
-    EXPECT_EQ(L"scene -#_\u3042", EscapeRegex(L"scene -#_\u3042"));
-    EXPECT_EQ(L"^scene(\\d{4}\\d*)\\.[Pp][Nn][Gg]$", BuildSearchPattern(L"scene", 4, L"png"));
-    // Only ASCII letters change case; anything else is written twice.
-    EXPECT_EQ(L"^x(\\d{2}\\d*)\\.[11][\u00e9\u00e9]$", BuildSearchPattern(L"x", 2, L"1\u00e9"));
-
-    const boost::wregex pattern(BuildSearchPattern(EscapeRegex(L"a.b(1)"), 4, L"png"));
-    EXPECT_TRUE(boost::regex_search(std::wstring(L"a.b(1)0007.png"), pattern));
-    EXPECT_FALSE(boost::regex_search(std::wstring(L"aXb(1)0007.png"), pattern));
+    for (const wchar_t* prefix : {L"COM", L"com", L"Com", L"LPT", L"lpt", L"lPt"}) {
+        EXPECT_TRUE(NamesADevice(prefix, 1, 1)) << prefix;
+        EXPECT_TRUE(NamesADevice(prefix, 1, 9)) << prefix;
+        EXPECT_TRUE(NamesADevice(prefix, 1, -5)) << prefix;
+        EXPECT_FALSE(NamesADevice(prefix, 1, 10)) << prefix;
+        EXPECT_FALSE(NamesADevice(prefix, 2, 1)) << prefix;
+    }
+    for (const wchar_t* prefix : {L"COMA", L"CO", L"", L"COM ", L"xCOM", L"AUX", L"CON", L"PRN", L"NUL", L"LPT1"})
+        EXPECT_FALSE(NamesADevice(prefix, 1, 1)) << prefix;
 }
 
-TEST(OutputNaming, SequenceNumbersSaturateAtTheLargest32BitValue)
+// The pattern reads what follows the prefix; the prefix itself is compared by the file system's rule.
+TEST(OutputNaming, ThePatternFindsEveryNumberACaptureWritesAndTheExtensionInAnyCase)
 {
-    EXPECT_EQ(5, SequenceNumberValue(L"0005"));
-    EXPECT_EQ(2147483647, SequenceNumberValue(L"99999999999"));
-    EXPECT_EQ(2147483647, SequenceNumberValue(L"99999999999999999999999"));
+    EXPECT_EQ(L"^(\\d{4}\\d*|0*-[1-9]\\d*)\\.[Pp][Nn][Gg]$", BuildSearchPattern(4, L"png"));
+    // Only ASCII letters change case; anything else is written twice.
+    EXPECT_EQ(L"^(\\d{2}\\d*|0*-[1-9]\\d*)\\.[11][\u00e9\u00e9]$", BuildSearchPattern(2, L"1\u00e9"));
+
+    const boost::wregex pattern(BuildSearchPattern(3, L"png"));
+    for (const wchar_t* rest : {L"000.png", L"0-2.PNG", L"-123.pNg", L"12345.png", L"00-5.png"})
+        EXPECT_TRUE(boost::regex_search(std::wstring(rest), pattern)) << rest;
+    for (const wchar_t* rest : {L"00.png", L"0-0.png", L"0-02.png", L"-.png", L"000.png.bak", L"000.bmp", L"x000.png"})
+        EXPECT_FALSE(boost::regex_search(std::wstring(rest), pattern)) << rest;
+}
+
+TEST(OutputNaming, SequenceNumbersSaturateUpwardAndNegativeOnesCountOnlyAsACaptureWritesThem)
+{
+    EXPECT_EQ(5, SequenceNumberValue(L"0005", 4));
+    EXPECT_EQ(2147483647, SequenceNumberValue(L"99999999999", 4));
+    EXPECT_EQ(2147483647, SequenceNumberValue(L"99999999999999999999999", 4));
+
+    EXPECT_EQ(-2, SequenceNumberValue(L"0-2", 3));
+    EXPECT_EQ(-2, SequenceNumberValue(L"-2", 1));
+    EXPECT_EQ(-12345, SequenceNumberValue(L"-12345", 3));
+    EXPECT_EQ(INT32_MIN, SequenceNumberValue(L"-2147483648", 4));
+    // Padding another width gives, or none a capture writes.
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"00-2", 3));
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"-2", 3));
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"0-02", 4));
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"-0", 2));
+    // Below the 32-bit range, however long.
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"-2147483649", 4));
+    EXPECT_EQ(std::nullopt, SequenceNumberValue(L"-99999999999999999999999", 4));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // be read or holds a value out of range is reported, and the focus goes there.
 #include "app/MainDlg.h"
 #include "capture/OutputNaming.h"
+#include "capture/OutputPath.h"
 #include "ui/ComboBox.h"
 
 #include <cstdint>
@@ -13,6 +14,8 @@ namespace {
 constexpr int kSaveRateDecimals = 2;
 constexpr double kMinSaveRateShown = 0.01;
 constexpr double kMaxSaveRateShown = 50.0;
+// Without long-path support Windows creates no file whose path reaches MAX_PATH (260).
+constexpr size_t kMaxOutputPathLength = 259;
 
 }  // namespace
 
@@ -78,6 +81,11 @@ bool CMainDlg::ReadInputs(CaptureSettings& work)
     int32_t startNumber = 0;
     if (!combo::GetComboNumber(GetDlgItem(IDC_START_NUMBER), 0, startNumber))
         return refuseUnreadable(IDC_START_NUMBER);
+    if (NamesADevice(prefix, widthIndex + CaptureSettings::kMinSeqWidth, startNumber)) {
+        ShowMessage(IDS_ERR_DEVICE_NAME, MB_ICONERROR);
+        ::SetFocus(nameBox);
+        return false;
+    }
 
     int32_t refreshRate = 0;
     if (!combo::GetComboNumber(GetDlgItem(IDC_SAVE_RATE), kSaveRateDecimals, refreshRate))
@@ -94,6 +102,12 @@ bool CMainDlg::ReadInputs(CaptureSettings& work)
     work.ext = extension;
     work.startNumber = startNumber;
     work.refreshRate = refreshRate;
+    // Refused here rather than at the first save, after the window has gone.
+    if (BuildOutputPath(work, work.startNumber).size() > kMaxOutputPathLength) {
+        ShowMessage(IDS_ERR_PATH_TOO_LONG, MB_ICONERROR);
+        ::SetFocus(GetDlgItem(IDC_FOLDER));
+        return false;
+    }
     return true;
 }
 
