@@ -82,22 +82,6 @@ private:
     int fd;
 };
 
-// The portal hands out PipeWire streams; without a PipeWire daemon it cannot start a share,
-// and says less clearly why.
-bool PipeWireRuns()
-{
-    pw_main_loop* loop = pw_main_loop_new(nullptr);
-    pw_context* context = loop ? pw_context_new(pw_main_loop_get_loop(loop), nullptr, 0) : nullptr;
-    pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
-    if (core)
-        pw_core_disconnect(core);
-    if (context)
-        pw_context_destroy(context);
-    if (loop)
-        pw_main_loop_destroy(loop);
-    return core != nullptr;
-}
-
 class CPipeWire {
 public:
     CPipeWire() { pw_init(nullptr, nullptr); }
@@ -115,13 +99,13 @@ int Share(const std::string& runtime)
         return Fail("already running");
     CatchStop();
     CPipeWire pipewire;
-    if (!PipeWireRuns())
-        return Fail("no PipeWire on this session (the pipewire service is not running)");
-
     const std::string path = runtime + "/" + framefile::kFileName;
     CSharedFrameFile file;
     if (!file.Create(path))
         return Fail("could not make " + path + " (" + std::strerror(errno) + ")");
+    CScreenStreams streams(file);
+    if (!streams.Open())
+        return Fail(streams.Error());
 
     CScreenCastPortal portal(g_stop);
     if (!portal.Connect())
@@ -146,7 +130,6 @@ int Share(const std::string& runtime)
     const int remote = portal.OpenPipeWireRemote();
     if (remote < 0)
         return Fail(portal.Error());
-    CScreenStreams streams(file);
     if (!streams.Connect(remote, monitors))
         return Fail(streams.Error());
     const auto announce = [&] { Say("sharing the screen into " + path + "; Ctrl+C ends it"); };
