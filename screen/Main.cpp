@@ -1,6 +1,7 @@
 // tessilo-screen: the desktop of a Wayland session for Tessilo's PrtSc companion. Under Wayland
 // no program under Wine can read the screen; this native program asks the desktop portal to
 // share it and keeps the newest picture in a file the companion reads.
+#include "screen/DesktopOutputs.h"
 #include "screen/FrameFile.h"
 #include "screen/Portal.h"
 #include "screen/RestoreToken.h"
@@ -132,7 +133,13 @@ int Share(const std::string& runtime)
         return Fail(portal.Error());
     if (!streams.Connect(remote, monitors))
         return Fail(streams.Error());
-    const auto announce = [&] { Say("sharing the screen into " + path + "; Ctrl+C ends it"); };
+    // The portal may share fewer monitors than were asked for.
+    const int desktopMonitors = CountDesktopMonitors();
+    std::string fewer;
+    if (desktopMonitors > static_cast<int>(monitors.size()))
+        fewer = " (" + std::to_string(monitors.size()) + " of the desktop's " + std::to_string(desktopMonitors)
+            + " monitors: this desktop shares no more; the pictures show only these)";
+    const auto announce = [&] { Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it"); };
     switch (streams.Run(g_stop, portal, announce)) {
     case CScreenStreams::End::Stopped:
         return 0;

@@ -9,7 +9,10 @@
 #   wayland_window RRGGBB [COMMAND]
 #                              a native window of that colour filling the screen (running COMMAND,
 #                              a still screen by default); sets TESSILO_SHARED_WINDOW
-#   screen_share_start EXE     the screen source EXE sharing the screen; sets TESSILO_END_SHARE
+#   wayland_swaymsg ARGS...    a command to the session's sway (an output's scale, a new output)
+#   screen_share_start EXE     the screen source EXE sharing the screen, its ScreenCast calls
+#                              recorded; sets TESSILO_END_SHARE, TESSILO_PORTAL_CALLS and
+#                              TESSILO_SCREEN_LOG (its output)
 #   as_session_user CMD...     runs CMD as nobody with the session's environment
 #   wayland_session_stop       ends everything these started; safe to call on any path, twice
 
@@ -157,9 +160,20 @@ wayland_window() {  # colour [shell command shown in the window]
   export TESSILO_SHARED_WINDOW="0 0 1280 720 $1"
 }
 
+wayland_swaymsg() {  # args...
+  as_session_user sh -c 'SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) exec swaymsg "$@"' swaymsg "$@" >/dev/null
+}
+
 screen_share_start() {  # exe
   local _
   cp "$1" "$WAYLAND_RUN/tessilo-screen"
+  # What it asks of the portal, as the session bus carries it.
+  wayland_spawn portal-calls.log dbus-monitor --session "type='method_call',interface='org.freedesktop.portal.ScreenCast'"
+  for _ in $(seq 50); do
+    [ -s "$WAYLAND_RUN/portal-calls.log" ] && break
+    sleep 0.1
+  done
+  export TESSILO_PORTAL_CALLS="$WAYLAND_RUN/portal-calls.log" TESSILO_SCREEN_LOG="$WAYLAND_RUN/tessilo-screen.log"
   wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen"
   local pid=${WAYLAND_PIDS[-1]}
   for _ in $(seq 100); do
