@@ -109,6 +109,8 @@ ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*
     if (source.size < kHeaderSize)
         return ReadResult::NotAFrameFile;
     uint8_t header[kHeaderSize];
+    uint8_t* block = nullptr;
+    size_t blockSize = 0;
     for (;;) {
         if (!source.read(0, header, kHeaderSize))
             return ReadResult::ShortRead;
@@ -137,13 +139,17 @@ ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*
             result = ReadResult::NotAFrameFile;
         else if (kHeaderSize + static_cast<uint64_t>(frame.stride) * frame.height > source.size)
             result = ReadResult::Grown;
+        uint8_t* pixels = nullptr;
+        const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
         if (result == ReadResult::Copied) {
-            uint8_t* block = allocate(dib::ScreenDibSize(frame.width, frame.height));
+            // Asked once for each size: a writer that draws a new frame during the read is read again.
+            if (blockSize != dib::ScreenDibSize(frame.width, frame.height)) {
+                blockSize = dib::ScreenDibSize(frame.width, frame.height);
+                block = allocate(blockSize);
+            }
             if (!block)
                 return ReadResult::NoMemory;
-            dib::WriteScreenDibHeader(block, frame.width, frame.height);
-            uint8_t* pixels = block + dib::kScreenDibPixelsAt;
-            const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
+            pixels = block + dib::kScreenDibPixelsAt;
             // The writer leaves no gap between rows; any other stride is read a row at a time.
             bool read = true;
             if (frame.stride == rowBytes)
@@ -153,13 +159,18 @@ ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*
                                    rowBytes);
             if (!read)
                 return ReadResult::ShortRead;
-            FlipToDib(pixels, frame.width, frame.height, frame.format);
         }
         uint8_t after[4];
         if (!source.read(kSequenceAt, after, sizeof after))
             return ReadResult::ShortRead;
-        if (dib::ReadU32(after, 0) == before)
+        if (dib::ReadU32(after, 0) == before) {
+            // Outside the writer's way: the rows are the frame's as they were read.
+            if (pixels) {
+                dib::WriteScreenDibHeader(block, frame.width, frame.height);
+                FlipToDib(pixels, frame.width, frame.height, frame.format);
+            }
             return result;
+        }
         if (!source.wait())
             return ReadResult::Busy;
     }

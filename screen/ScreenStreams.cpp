@@ -249,10 +249,10 @@ void CScreenStreams::OnStateChanged(Stream& stream, pw_stream_state state, const
 {
     if (state == PW_STREAM_STATE_ERROR)
         return Finish(End::Failed, std::string("the screen stream failed (") + (why ? why : "no reason given") + ")");
-    if (state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING)
-        stream.connected = true;
     if (state == PW_STREAM_STATE_STREAMING)
         firstFrame.Streaming(stream.index, NowMs());
+    if (state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING)
+        stream.connected = true;
     else if (state == PW_STREAM_STATE_UNCONNECTED && stream.connected)
         Finish(End::ShareEnded, "the screen share ended (stopped from the desktop)");
 }

@@ -148,7 +148,8 @@ CONF
 }
 
 wayland_window() {  # colour [shell command shown in the window]
-  wayland_spawn foot.log foot -o colors.background="$1" sh -c "${2:-exec sleep 3600}"
+  # The terminal's own cursor in the same colour: the window is one colour throughout.
+  wayland_spawn foot.log foot -o colors.background="$1" -o cursor.color="$1 $1" sh -c "${2:-exec sleep 3600}"
   local _ shown=""
   for _ in $(seq 50); do
     as_session_user sh -c 'SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) swaymsg -t get_tree' 2>/dev/null \
