@@ -138,7 +138,7 @@ int Share(const std::string& runtime)
     std::string fewer;
     if (desktopMonitors > static_cast<int>(monitors.size()))
         fewer = " (" + std::to_string(monitors.size()) + " of the desktop's " + std::to_string(desktopMonitors)
-            + " monitors: this desktop shares no more; the pictures show only these)";
+            + " monitors: the desktop shares no more, and the pictures show only the shared ones)";
     const auto announce = [&] { Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it"); };
     switch (streams.Run(g_stop, portal, announce)) {
     case CScreenStreams::End::Stopped:

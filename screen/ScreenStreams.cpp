@@ -7,7 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <ctime>
 
 struct CScreenStreams::Stream {
     CScreenStreams* owner = nullptr;
