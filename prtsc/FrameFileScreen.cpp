@@ -3,6 +3,7 @@
 #include "image/ClipboardGuards.h"
 #include "prtsc/HandleOwner.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -12,21 +13,28 @@ const char kStartAdvice[] = " Start Tessilo with scripts/run.sh, which starts te
 
 using CFileOwner = CHandleOwner<HANDLE, BOOL, CloseHandle>;
 
-class CMappedView {
-public:
-    CMappedView(HANDLE mapping, SIZE_T size) : view(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size)) {}
-    ~CMappedView()
-    {
-        if (view)
-            UnmapViewOfFile(view);
-    }
-    CMappedView(const CMappedView&) = delete;
-    CMappedView& operator=(const CMappedView&) = delete;
-    const uint8_t* Get() const { return static_cast<const uint8_t*>(view); }
+// Each press: a heartbeat not yet seen to move is read again for a little longer than the writer
+// takes between two beats, so that the first press finds a running writer.
+constexpr ULONGLONG kFirstBeatWait = 300;
 
-private:
-    void* view;
-};
+// Reads at an offset: no mapping, so a file cut short under the reader is a short read.
+bool ReadAt(HANDLE file, uint64_t offset, void* into, size_t bytes)
+{
+    auto* at = static_cast<uint8_t*>(into);
+    while (bytes > 0) {
+        OVERLAPPED place = {};
+        place.Offset = static_cast<DWORD>(offset);
+        place.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file, at, chunk, &got, &place) || got == 0)
+            return false;
+        at += got;
+        offset += got;
+        bytes -= got;
+    }
+    return true;
+}
 
 // A moveable block for the picture, locked while it is filled.
 class CPictureBlock {
@@ -93,29 +101,34 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
             + kStartAdvice;
         return nullptr;
     }
+    framefile::FrameSource source;
+    source.read = [&file](uint64_t offset, void* into, size_t bytes) { return ReadAt(file.Get(), offset, into, bytes); };
     CPictureBlock block;
-    auto result = framefile::ReadResult::NeedsRemap;
-    // The file grows when the screen does, possibly between its size and the read: mapped again.
-    for (int attempt = 0; attempt < 3 && result == framefile::ReadResult::NeedsRemap; ++attempt) {
+    auto result = framefile::ReadResult::Grown;
+    // The file grows when the screen does, possibly between its size and the read: measured again.
+    for (int attempt = 0; attempt < 3 && result == framefile::ReadResult::Grown; ++attempt) {
         LARGE_INTEGER size = {};
         if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < static_cast<LONGLONG>(framefile::kHeaderSize)) {
             why = "tessilo-screen's frame file is not ready yet.";
             return nullptr;
         }
-        CFileOwner mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        CMappedView view(mapping.Get(), static_cast<SIZE_T>(size.QuadPart));
-        if (!view.Get()) {
-            why = "could not map tessilo-screen's frame file (error " + std::to_string(GetLastError()) + ").";
-            return nullptr;
-        }
+        source.size = static_cast<uint64_t>(size.QuadPart);
         // A source killed outright leaves its last frame behind, marked live.
-        if (!heartbeat.Alive(framefile::Heartbeat(view.Get()), GetTickCount64())) {
+        uint32_t beat = 0;
+        auto pulse = framefile::CHeartbeatWatch::Pulse::Stopped;
+        for (const ULONGLONG until = GetTickCount64() + kFirstBeatWait;; Sleep(25)) {
+            pulse = framefile::ReadHeartbeat(source, beat) ? heartbeat.Check(beat, GetTickCount64())
+                                                           : framefile::CHeartbeatWatch::Pulse::Stopped;
+            if (pulse != framefile::CHeartbeatWatch::Pulse::Unseen || GetTickCount64() >= until)
+                break;
+        }
+        if (pulse != framefile::CHeartbeatWatch::Pulse::Beating) {
             why = std::string("tessilo-screen stopped answering: its picture of the screen is no longer current.")
                 + kStartAdvice;
             return nullptr;
         }
-        result = framefile::ReadScreenDib(view.Get(), static_cast<size_t>(size.QuadPart),
-                                          [&](size_t bytes) { return block.Allocate(bytes); });
+        source.wait = framefile::WriterPauses();
+        result = framefile::ReadScreenDib(source, [&](size_t bytes) { return block.Allocate(bytes); });
     }
     switch (result) {
     case framefile::ReadResult::Copied:
@@ -126,9 +139,12 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
     case framefile::ReadResult::Ended:
         why = "the screen share ended (stopped from the desktop). Start Tessilo again to share the screen.";
         break;
-    case framefile::ReadResult::NeedsRemap:
+    case framefile::ReadResult::Grown:
     case framefile::ReadResult::Busy:
         why = "tessilo-screen was busy with every attempt at reading its picture.";
+        break;
+    case framefile::ReadResult::ShortRead:
+        why = "tessilo-screen's frame file ended before its picture did (cut short by another program?).";
         break;
     case framefile::ReadResult::NotAFrameFile:
         why = "tessilo-screen's frame file is not one this companion reads (a different version?).";

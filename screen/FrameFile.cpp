@@ -23,8 +23,6 @@ void StoreRelease(uint8_t* view, size_t offset, uint32_t value)
     __atomic_store_n(reinterpret_cast<uint32_t*>(view + offset), value, __ATOMIC_RELEASE);
 }
 
-// A frame is written in a few milliseconds, more on a loaded machine; this waits out several,
-// well within the time a PrtSc press may take.
 constexpr auto kReadBudget = std::chrono::milliseconds(50);
 constexpr auto kWriterPause = std::chrono::microseconds(200);
 
@@ -34,6 +32,16 @@ struct Geometry {
     uint32_t stride;
     PixelFormat format;
 };
+
+// The rows read top row first, turned into the DIB's order, bottom row first, in place.
+void FlipToDib(uint8_t* pixels, uint32_t width, uint32_t height, PixelFormat format)
+{
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(pixels + top * rowBytes, pixels + (top + 1) * rowBytes, pixels + bottom * rowBytes);
+    for (uint32_t y = 0; y < height; ++y)
+        ConvertRowToDib(pixels + y * rowBytes, format, pixels + y * rowBytes, width);
+}
 
 }  // namespace
 
@@ -87,25 +95,37 @@ void Beat(uint8_t* view)
     __atomic_fetch_add(reinterpret_cast<uint32_t*>(view + kHeartbeatAt), 1u, __ATOMIC_RELEASE);
 }
 
-uint32_t Heartbeat(const uint8_t* view)
+std::function<bool()> WriterPauses()
 {
-    return LoadAcquire(view, kHeartbeatAt);
+    const auto deadline = std::chrono::steady_clock::now() + kReadBudget;
+    return [deadline] {
+        std::this_thread::sleep_for(kWriterPause);
+        return std::chrono::steady_clock::now() < deadline;
+    };
 }
 
-ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::function<uint8_t*(size_t)>& allocate)
+ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate)
 {
-    if (viewSize < kHeaderSize || LoadAcquire(view, kMagicAt) != kMagic || dib::ReadU32(view, kVersionAt) != kVersion)
+    if (source.size < kHeaderSize)
         return ReadResult::NotAFrameFile;
-    const auto deadline = std::chrono::steady_clock::now() + kReadBudget;
-    for (bool first = true; first || std::chrono::steady_clock::now() < deadline; first = false) {
-        const uint32_t before = LoadAcquire(view, kSequenceAt);
+    uint8_t header[kHeaderSize];
+    uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    for (;;) {
+        if (!source.read(0, header, kHeaderSize))
+            return ReadResult::ShortRead;
+        if (dib::ReadU32(header, kMagicAt) != kMagic || dib::ReadU32(header, kVersionAt) != kVersion)
+            return ReadResult::NotAFrameFile;
+        const uint32_t before = dib::ReadU32(header, kSequenceAt);
         if (before & 1u) {
-            std::this_thread::sleep_for(kWriterPause);
+            if (!source.wait())
+                return ReadResult::Busy;
             continue;
         }
-        const uint32_t state = dib::ReadU32(view, kStateAt);
-        const Geometry frame = {dib::ReadU32(view, kWidthAt), dib::ReadU32(view, kHeightAt),
-                                dib::ReadU32(view, kStrideAt), static_cast<PixelFormat>(dib::ReadU32(view, kFormatAt))};
+        const uint32_t state = dib::ReadU32(header, kStateAt);
+        const Geometry frame = {dib::ReadU32(header, kWidthAt), dib::ReadU32(header, kHeightAt),
+                                dib::ReadU32(header, kStrideAt),
+                                static_cast<PixelFormat>(dib::ReadU32(header, kFormatAt))};
         const bool sane = state <= static_cast<uint32_t>(State::Ended) && frame.width > 0 && frame.height > 0
             && frame.width <= kMaxSide && frame.height <= kMaxSide && frame.stride >= frame.width * 4
             && IsKnownPixelFormat(static_cast<uint32_t>(frame.format));
@@ -117,33 +137,65 @@ ReadResult ReadScreenDib(const uint8_t* view, size_t viewSize, const std::functi
             result = ReadResult::Ended;
         else if (!sane)
             result = ReadResult::NotAFrameFile;
-        else if (kHeaderSize + static_cast<uint64_t>(frame.stride) * frame.height > viewSize)
-            result = ReadResult::NeedsRemap;
+        else if (kHeaderSize + static_cast<uint64_t>(frame.stride) * frame.height > source.size)
+            result = ReadResult::Grown;
+        uint8_t* pixels = nullptr;
+        const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
         if (result == ReadResult::Copied) {
-            uint8_t* block = allocate(dib::ScreenDibSize(frame.width, frame.height));
+            // Asked once for each size: a writer that draws a new frame during the read is read again.
+            if (blockSize != dib::ScreenDibSize(frame.width, frame.height)) {
+                blockSize = dib::ScreenDibSize(frame.width, frame.height);
+                block = allocate(blockSize);
+            }
             if (!block)
                 return ReadResult::NoMemory;
-            dib::WriteScreenDibHeader(block, frame.width, frame.height);
-            uint8_t* row = block + dib::kScreenDibPixelsAt;
-            for (uint32_t y = frame.height; y-- > 0; row += static_cast<size_t>(frame.width) * 4)
-                ConvertRowToDib(view + kHeaderSize + static_cast<size_t>(y) * frame.stride, frame.format, row,
-                                frame.width);
+            pixels = block + dib::kScreenDibPixelsAt;
+            // The writer leaves no gap between rows; any other stride is read a row at a time.
+            bool read = true;
+            if (frame.stride == rowBytes)
+                read = source.read(kHeaderSize, pixels, rowBytes * frame.height);
+            for (uint32_t y = 0; y < frame.height && read && frame.stride != rowBytes; ++y)
+                read = source.read(kHeaderSize + static_cast<uint64_t>(y) * frame.stride, pixels + y * rowBytes,
+                                   rowBytes);
+            if (!read)
+                return ReadResult::ShortRead;
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (LoadAcquire(view, kSequenceAt) == before)
+        uint8_t after[4];
+        if (!source.read(kSequenceAt, after, sizeof after))
+            return ReadResult::ShortRead;
+        if (dib::ReadU32(after, 0) == before) {
+            // Outside the writer's way: the rows are the frame's as they were read.
+            if (pixels) {
+                dib::WriteScreenDibHeader(block, frame.width, frame.height);
+                FlipToDib(pixels, frame.width, frame.height, frame.format);
+            }
             return result;
+        }
+        if (!source.wait())
+            return ReadResult::Busy;
     }
-    return ReadResult::Busy;
 }
 
-bool CHeartbeatWatch::Alive(uint32_t heartbeat, uint64_t now)
+bool ReadHeartbeat(const FrameSource& source, uint32_t& heartbeat)
+{
+    uint8_t bytes[4];
+    if (source.size < kHeaderSize || !source.read(kHeartbeatAt, bytes, sizeof bytes))
+        return false;
+    heartbeat = dib::ReadU32(bytes, 0);
+    return true;
+}
+
+CHeartbeatWatch::Pulse CHeartbeatWatch::Check(uint32_t heartbeat, uint64_t now)
 {
     if (!seen || heartbeat != last) {
+        moved = seen;
         seen = true;
         last = heartbeat;
         lastChange = now;
     }
-    return now - lastChange < kSilenceLimit;
+    if (now - lastChange >= kSilenceLimit)
+        return Pulse::Stopped;
+    return moved ? Pulse::Beating : Pulse::Unseen;
 }
 
 }  // namespace framefile

@@ -1,6 +1,7 @@
 // tessilo-screen: the desktop of a Wayland session for Tessilo's PrtSc companion. Under Wayland
 // no program under Wine can read the screen; this native program asks the desktop portal to
 // share it and keeps the newest picture in a file the companion reads.
+#include "screen/DesktopOutputs.h"
 #include "screen/FrameFile.h"
 #include "screen/Portal.h"
 #include "screen/RestoreToken.h"
@@ -82,22 +83,6 @@ private:
     int fd;
 };
 
-// The portal hands out PipeWire streams; without a PipeWire daemon it cannot start a share,
-// and says less clearly why.
-bool PipeWireRuns()
-{
-    pw_main_loop* loop = pw_main_loop_new(nullptr);
-    pw_context* context = loop ? pw_context_new(pw_main_loop_get_loop(loop), nullptr, 0) : nullptr;
-    pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
-    if (core)
-        pw_core_disconnect(core);
-    if (context)
-        pw_context_destroy(context);
-    if (loop)
-        pw_main_loop_destroy(loop);
-    return core != nullptr;
-}
-
 class CPipeWire {
 public:
     CPipeWire() { pw_init(nullptr, nullptr); }
@@ -115,13 +100,13 @@ int Share(const std::string& runtime)
         return Fail("already running");
     CatchStop();
     CPipeWire pipewire;
-    if (!PipeWireRuns())
-        return Fail("no PipeWire on this session (the pipewire service is not running)");
-
     const std::string path = runtime + "/" + framefile::kFileName;
     CSharedFrameFile file;
     if (!file.Create(path))
         return Fail("could not make " + path + " (" + std::strerror(errno) + ")");
+    CScreenStreams streams(file);
+    if (!streams.Open())
+        return Fail(streams.Error());
 
     CScreenCastPortal portal(g_stop);
     if (!portal.Connect())
@@ -146,10 +131,15 @@ int Share(const std::string& runtime)
     const int remote = portal.OpenPipeWireRemote();
     if (remote < 0)
         return Fail(portal.Error());
-    CScreenStreams streams(file);
     if (!streams.Connect(remote, monitors))
         return Fail(streams.Error());
-    const auto announce = [&] { Say("sharing the screen into " + path + "; Ctrl+C ends it"); };
+    // The portal may share fewer monitors than were asked for.
+    const int desktopMonitors = CountDesktopMonitors();
+    std::string fewer;
+    if (desktopMonitors > static_cast<int>(monitors.size()))
+        fewer = " (" + std::to_string(monitors.size()) + " of the desktop's " + std::to_string(desktopMonitors)
+            + " monitors: the desktop shares no more, and the pictures show only the shared ones)";
+    const auto announce = [&] { Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it"); };
     switch (streams.Run(g_stop, portal, announce)) {
     case CScreenStreams::End::Stopped:
         return 0;

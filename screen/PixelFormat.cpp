@@ -10,10 +10,12 @@ void ConvertRowToDib(const uint8_t* source, PixelFormat format, uint8_t* target,
     const bool swap = format == PixelFormat::Rgbx || format == PixelFormat::Rgba;
     const size_t red = swap ? 0 : 2;
     const size_t blue = swap ? 2 : 0;
+    // Each pixel read whole before it is written: the source may be the target.
     for (size_t x = 0; x < width; ++x, source += 4, target += 4) {
-        target[0] = source[blue];
-        target[1] = source[1];
-        target[2] = source[red];
+        const uint8_t b = source[blue], g = source[1], r = source[red];
+        target[0] = b;
+        target[1] = g;
+        target[2] = r;
         target[3] = 0;
     }
 }

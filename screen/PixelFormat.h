@@ -10,6 +10,6 @@ enum class PixelFormat : uint32_t { Bgrx = 0, Bgra = 1, Rgbx = 2, Rgba = 3 };
 
 bool IsKnownPixelFormat(uint32_t value);
 
-// One row of `width` pixels. A screen has no transparency: the fourth byte is zeroed, as a
+// One row of `width` pixels, in place when `source` is `target`. A screen has no transparency: the fourth byte is zeroed, as a
 // screen grab on Windows leaves it.
 void ConvertRowToDib(const uint8_t* source, PixelFormat format, uint8_t* target, size_t width);

@@ -1,5 +1,7 @@
 #include "screen/Portal.h"
 
+#include "screen/PortalOptions.h"
+
 #include <memory>
 
 namespace {
@@ -11,6 +13,7 @@ const char kRequest[] = "org.freedesktop.portal.Request";
 const char kSession[] = "org.freedesktop.portal.Session";
 constexpr int kCallTimeout = 25000;  // ms; the bus may first have to start the portal
 constexpr uint32_t kMonitorSource = 1;
+constexpr uint32_t kHiddenCursor = 1;
 constexpr uint32_t kPersistUntilRevoked = 2;
 constexpr uint32_t kCancelled = 1;
 
@@ -50,100 +53,6 @@ CMessage SessionCall(const std::string& session, const char* method, DBusMessage
     return call;
 }
 
-// The a{sv} options of a portal call, appended to a message.
-class COptions {
-public:
-    explicit COptions(DBusMessageIter* args) : args(args)
-    {
-        dbus_message_iter_open_container(args, DBUS_TYPE_ARRAY, "{sv}", &dict);
-    }
-    ~COptions() { dbus_message_iter_close_container(args, &dict); }
-    COptions(const COptions&) = delete;
-    COptions& operator=(const COptions&) = delete;
-
-    void String(const char* key, const std::string& value)
-    {
-        const char* text = value.c_str();
-        Add(key, DBUS_TYPE_STRING, DBUS_TYPE_STRING_AS_STRING, &text);
-    }
-    void Uint(const char* key, uint32_t value) { Add(key, DBUS_TYPE_UINT32, DBUS_TYPE_UINT32_AS_STRING, &value); }
-    void Bool(const char* key, bool value)
-    {
-        const dbus_bool_t flag = value;
-        Add(key, DBUS_TYPE_BOOLEAN, DBUS_TYPE_BOOLEAN_AS_STRING, &flag);
-    }
-
-private:
-    void Add(const char* key, int type, const char* signature, const void* value)
-    {
-        DBusMessageIter entry, variant;
-        dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
-        dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &key);
-        dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, signature, &variant);
-        dbus_message_iter_append_basic(&variant, type, value);
-        dbus_message_iter_close_container(&entry, &variant);
-        dbus_message_iter_close_container(&dict, &entry);
-    }
-
-    DBusMessageIter* args;
-    DBusMessageIter dict;
-};
-
-// The value of `key` in an a{sv} at `dict`.
-bool FindEntry(DBusMessageIter dict, const char* key, DBusMessageIter& value)
-{
-    if (dbus_message_iter_get_arg_type(&dict) != DBUS_TYPE_ARRAY)
-        return false;
-    DBusMessageIter entry;
-    for (dbus_message_iter_recurse(&dict, &entry); dbus_message_iter_get_arg_type(&entry) == DBUS_TYPE_DICT_ENTRY;
-         dbus_message_iter_next(&entry)) {
-        DBusMessageIter field;
-        dbus_message_iter_recurse(&entry, &field);
-        const char* name = nullptr;
-        dbus_message_iter_get_basic(&field, &name);
-        if (std::string(name) != key || !dbus_message_iter_next(&field))
-            continue;
-        dbus_message_iter_recurse(&field, &value);
-        return true;
-    }
-    return false;
-}
-
-bool GetString(DBusMessageIter value, std::string& text)
-{
-    const int type = dbus_message_iter_get_arg_type(&value);
-    if (type != DBUS_TYPE_STRING && type != DBUS_TYPE_OBJECT_PATH)
-        return false;
-    const char* chars = nullptr;
-    dbus_message_iter_get_basic(&value, &chars);
-    text = chars;
-    return true;
-}
-
-bool GetUint(DBusMessageIter value, uint32_t& number)
-{
-    if (dbus_message_iter_get_arg_type(&value) != DBUS_TYPE_UINT32)
-        return false;
-    dbus_message_iter_get_basic(&value, &number);
-    return true;
-}
-
-// An (ii) pair: a position or a size.
-bool GetPair(DBusMessageIter value, int32_t& first, int32_t& second)
-{
-    if (dbus_message_iter_get_arg_type(&value) != DBUS_TYPE_STRUCT)
-        return false;
-    DBusMessageIter field;
-    dbus_message_iter_recurse(&value, &field);
-    if (dbus_message_iter_get_arg_type(&field) != DBUS_TYPE_INT32)
-        return false;
-    dbus_message_iter_get_basic(&field, &first);
-    if (!dbus_message_iter_next(&field) || dbus_message_iter_get_arg_type(&field) != DBUS_TYPE_INT32)
-        return false;
-    dbus_message_iter_get_basic(&field, &second);
-    return true;
-}
-
 // The a{sv} results of a Response signal.
 DBusMessageIter Results(DBusMessage* response)
 {
@@ -153,7 +62,27 @@ DBusMessageIter Results(DBusMessage* response)
     return args;
 }
 
-// The streams of Start's results, a(ua{sv}): a node and the monitor's place on the desktop.
+}  // namespace
+
+void AppendSourceOptions(DBusMessageIter* args, const std::string& handleToken, uint32_t version,
+                         uint32_t cursorModes, const std::string& restoreToken)
+{
+    COptions options(args);
+    options.String("handle_token", handleToken);
+    options.Uint("types", kMonitorSource);
+    options.Bool("multiple", true);
+    // No pointer in the pictures, as PrtSc takes none; a mode the portal does not offer would end
+    // the session, so without it the backend's default stands.
+    if (cursorModes & kHiddenCursor)
+        options.Uint("cursor_mode", kHiddenCursor);
+    // Remembering the choice came with version 4.
+    if (version >= 4) {
+        options.Uint("persist_mode", kPersistUntilRevoked);
+        if (!restoreToken.empty())
+            options.String("restore_token", restoreToken);
+    }
+}
+
 bool ReadStreams(DBusMessageIter streams, std::vector<SharedMonitor>& monitors)
 {
     if (dbus_message_iter_get_arg_type(&streams) != DBUS_TYPE_ARRAY)
@@ -168,12 +97,15 @@ bool ReadStreams(DBusMessageIter streams, std::vector<SharedMonitor>& monitors)
             return false;
         if (FindEntry(field, "position", value))
             monitor.place.positioned = GetPair(value, monitor.place.x, monitor.place.y);
+        int32_t width = 0, height = 0;
+        if (FindEntry(field, "size", value) && GetPair(value, width, height) && width > 0 && height > 0) {
+            monitor.place.logicalWidth = static_cast<uint32_t>(width);
+            monitor.place.logicalHeight = static_cast<uint32_t>(height);
+        }
         monitors.push_back(monitor);
     }
     return !monitors.empty();
 }
-
-}  // namespace
 
 CScreenCastPortal::~CScreenCastPortal()
 {
@@ -203,24 +135,14 @@ bool CScreenCastPortal::Connect()
     if (!bus)
         return Fail("no session D-Bus (" + busError.Text() + ")");
     dbus_connection_set_exit_on_disconnect(bus, FALSE);
-    for (const char* c = dbus_bus_get_unique_name(bus) + 1; *c; ++c)
-        sender += *c == '.' ? '_' : *c;
 
-    CMessage get(dbus_message_new_method_call(kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "Get"));
-    const char* interface = kScreenCast;
-    const char* property = "version";
-    CDBusError callError;
-    if (!get || !dbus_message_append_args(get.get(), DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING, &property,
-                                          DBUS_TYPE_INVALID))
-        return Fail("out of memory");
-    CMessage reply(dbus_connection_send_with_reply_and_block(bus, get.get(), kCallTimeout, callError.Get()));
-    DBusMessageIter args, value;
-    if (!reply || !dbus_message_iter_init(reply.get(), &args)
-        || dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_VARIANT)
+    std::string why;
+    if (!GetProperty("version", version, why))
         return Fail("no screen-cast portal on the session bus (xdg-desktop-portal with a backend for this desktop: "
-                    + callError.Text() + ")");
-    dbus_message_iter_recurse(&args, &value);
-    GetUint(value, version);
+                    + why + ")");
+    // Offered from version 2 on; without it the portal's default stands.
+    if (version >= 2 && !GetProperty("AvailableCursorModes", cursorModes, why))
+        cursorModes = 0;
 
     const char* rules[] = {
         "type='signal',sender='org.freedesktop.portal.Desktop',interface='org.freedesktop.portal.Request',"
@@ -235,6 +157,26 @@ bool CScreenCastPortal::Connect()
             return Fail("the session D-Bus refused to pass on the portal's signals (" + matchError.Text() + ")");
     }
     return true;
+}
+
+bool CScreenCastPortal::GetProperty(const char* name, uint32_t& value, std::string& why)
+{
+    CDBusError callError;
+    CMessage get(dbus_message_new_method_call(kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "Get"));
+    const char* interface = kScreenCast;
+    if (!get || !dbus_message_append_args(get.get(), DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING, &name,
+                                          DBUS_TYPE_INVALID))
+        return false;
+    CMessage reply(dbus_connection_send_with_reply_and_block(bus, get.get(), kCallTimeout, callError.Get()));
+    DBusMessageIter args, variant;
+    if (!reply || !dbus_message_iter_init(reply.get(), &args)
+        || dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_VARIANT) {
+        why = callError.Text();
+        return false;
+    }
+    dbus_message_iter_recurse(&args, &variant);
+    why = "not a number";
+    return GetUint(variant, value);
 }
 
 bool CScreenCastPortal::CallWithResponse(DBusMessage* call, uint32_t& response, DBusMessage*& results)
@@ -312,18 +254,7 @@ ShareOutcome CScreenCastPortal::Share(std::string& restoreToken, std::vector<Sha
     CMessage select = SessionCall(session, "SelectSources", args);
     if (!select)
         return Failed("out of memory");
-    {
-        COptions options(&args);
-        options.String("handle_token", nextToken());
-        options.Uint("types", kMonitorSource);
-        options.Bool("multiple", true);
-        // Remembering the choice came with version 4.
-        if (version >= 4) {
-            options.Uint("persist_mode", kPersistUntilRevoked);
-            if (!restoreToken.empty())
-                options.String("restore_token", restoreToken);
-        }
-    }
+    AppendSourceOptions(&args, nextToken(), version, cursorModes, restoreToken);
     if (!CallWithResponse(select.get(), response, raw))
         return ShareOutcome::Failed;
     CMessage selected(raw);
@@ -370,8 +301,7 @@ int CScreenCastPortal::OpenPipeWireRemote()
     CDBusError callError;
     CMessage reply(dbus_connection_send_with_reply_and_block(bus, open.get(), kCallTimeout, callError.Get()));
     int fd = -1;
-    if (!reply || !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_UNIX_FD, &fd, DBUS_TYPE_INVALID))
-        {
+    if (!reply || !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_UNIX_FD, &fd, DBUS_TYPE_INVALID)) {
         Fail("the screen-cast portal gave no PipeWire connection (" + callError.Text() + ")");
         return -1;
     }

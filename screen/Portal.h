@@ -17,6 +17,13 @@ struct SharedMonitor {
 
 enum class ShareOutcome { Shared, Declined, Failed };
 
+// The options of SelectSources: every monitor, no pointer where the portal offers that
+// (`cursorModes` is its AvailableCursorModes), the choice remembered where it can be.
+void AppendSourceOptions(DBusMessageIter* args, const std::string& handleToken, uint32_t version,
+                         uint32_t cursorModes, const std::string& restoreToken);
+// The streams of Start's results, a(ua{sv}): each node with the monitor's place on the desktop.
+bool ReadStreams(DBusMessageIter streams, std::vector<SharedMonitor>& monitors);
+
 class CScreenCastPortal {
 public:
     // `stop` ends any wait for the portal's answer (a signal handler sets it).
@@ -40,6 +47,8 @@ public:
 
 private:
     bool Fail(const std::string& what);
+    // A number property of the ScreenCast interface; `why` says why there is none.
+    bool GetProperty(const char* name, uint32_t& value, std::string& why);
     // A portal method that answers with a Request object's Response signal.
     bool CallWithResponse(DBusMessage* call, uint32_t& response, DBusMessage*& results);
     bool WaitForResponse(const std::string& requestPath, uint32_t& response, DBusMessage*& results);
@@ -47,8 +56,8 @@ private:
 
     const volatile std::sig_atomic_t& stop;
     DBusConnection* bus = nullptr;
-    std::string sender;  // our unique bus name as a request path part: ":1.42" as "1_42"
     uint32_t version = 0;
+    uint32_t cursorModes = 0;
     std::string session;
     bool closed = false;
     unsigned tokens = 0;

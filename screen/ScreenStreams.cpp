@@ -7,26 +7,29 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <ctime>
 
 struct CScreenStreams::Stream {
     CScreenStreams* owner = nullptr;
     size_t index = 0;
-    MonitorPlace place;
     pw_stream* stream = nullptr;
     spa_hook listener = {};
     bool hasFormat = false;
-    PixelFormat format = PixelFormat::Bgrx;
+    uint32_t width = 0;
+    uint32_t height = 0;
     bool connected = false;
-    // What the file holds of this monitor: drawn since the last layout, in this size and format.
-    bool drawn = false;
-    MonitorPlace shown;
-    PixelFormat shownFormat = PixelFormat::Bgrx;
 };
 
 namespace {
 
 constexpr int64_t kTimerNanoseconds = 250 * SPA_NSEC_PER_MSEC;
+
+uint64_t NowMs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
+}
 
 bool ToPixelFormat(uint32_t video, PixelFormat& format)
 {
@@ -134,15 +137,27 @@ CScreenStreams::~CScreenStreams()
         pw_main_loop_destroy(loop);
 }
 
-bool CScreenStreams::Connect(int fd, const std::vector<SharedMonitor>& monitors)
+bool CScreenStreams::Open()
 {
     loop = pw_main_loop_new(nullptr);
     context = loop ? pw_context_new(pw_main_loop_get_loop(loop), nullptr, 0) : nullptr;
     if (!context) {
-        close(fd);
         error = "could not start PipeWire's client library";
         return false;
     }
+    // The portal hands out PipeWire streams; without a PipeWire daemon it cannot start a share,
+    // and says less clearly why.
+    pw_core* probe = pw_context_connect(context, nullptr, 0);
+    if (!probe) {
+        error = "no PipeWire on this session (the pipewire service is not running)";
+        return false;
+    }
+    pw_core_disconnect(probe);
+    return true;
+}
+
+bool CScreenStreams::Connect(int fd, const std::vector<SharedMonitor>& monitors)
+{
     core = pw_context_connect_fd(context, fd, nullptr, 0);
     if (!core) {
         error = std::string("could not connect to PipeWire (") + std::strerror(errno) + ")";
@@ -156,11 +171,17 @@ bool CScreenStreams::Connect(int fd, const std::vector<SharedMonitor>& monitors)
     }
     pw_registry_add_listener(registry, &registryListener, &kRegistryEvents, this);
 
+    std::vector<MonitorPlace> places;
+    for (const auto& monitor : monitors)
+        places.push_back(monitor.place);
+    picture = std::make_unique<CDesktopPicture>(file.View(), places, [this](uint32_t width, uint32_t height) {
+        return file.Fit(width, height) ? file.View() : nullptr;
+    });
+    firstFrame = CFirstFrameDeadline(monitors.size());
     for (const auto& monitor : monitors) {
         auto stream = std::make_unique<Stream>();
         stream->owner = this;
         stream->index = streams.size();
-        stream->place = monitor.place;
         nodes.push_back(monitor.node);
         stream->stream = pw_stream_new(core, "tessilo-screen",
                                        pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
@@ -209,12 +230,7 @@ void CScreenStreams::Finish(End how, const std::string& why)
     if (how != End::Stopped && error.empty())
         error = why;
     end = how;
-    // Readers must not take the last picture for the screen any longer.
-    if (how != End::Stopped && file.View()) {
-        framefile::BeginUpdate(file.View());
-        framefile::SetState(file.View(), framefile::State::Ended);
-        framefile::EndUpdate(file.View());
-    }
+    // The file is marked ended when it goes, at once after this.
     pw_main_loop_quit(loop);
 }
 
@@ -224,6 +240,8 @@ void CScreenStreams::OnTimer()
         return Finish(End::Stopped, "");
     if (portal->SessionClosed())
         return Finish(End::ShareEnded, "the screen share ended (stopped from the desktop)");
+    if (firstFrame.Missed(NowMs()))
+        return Finish(End::Failed, "the desktop shares the screen but sends no picture");
     framefile::Beat(file.View());
 }
 
@@ -231,6 +249,8 @@ void CScreenStreams::OnStateChanged(Stream& stream, pw_stream_state state, const
 {
     if (state == PW_STREAM_STATE_ERROR)
         return Finish(End::Failed, std::string("the screen stream failed (") + (why ? why : "no reason given") + ")");
+    if (state == PW_STREAM_STATE_STREAMING)
+        firstFrame.Streaming(stream.index, NowMs());
     if (state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING)
         stream.connected = true;
     else if (state == PW_STREAM_STATE_UNCONNECTED && stream.connected)
@@ -244,67 +264,14 @@ void CScreenStreams::OnFormat(Stream& stream, const spa_pod* param)
     if (spa_format_video_raw_parse(param, &info) < 0 || !ToPixelFormat(info.format, format))
         return Finish(End::Failed, "the screen stream offers no 32-bit RGB format");
     stream.hasFormat = true;
-    stream.format = format;
-    stream.place.width = info.size.width;
-    stream.place.height = info.size.height;
+    stream.width = info.size.width;
+    stream.height = info.size.height;
     uint8_t buffer[256];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod* params[] = {BuffersParam(builder)};
     pw_stream_update_params(stream.stream, params, 1);
-    LayOut();
-}
-
-void CScreenStreams::LayOut()
-{
-    std::vector<MonitorPlace> places;
-    for (const auto& stream : streams)
-        places.push_back(stream->hasFormat ? stream->place : MonitorPlace{});
-    const DesktopLayout next = LayOutDesktop(places, framefile::kMaxSide);
-    if (next.width == 0) {
-        layout = next;
-        return;
-    }
-    // Monitors may deliver different pixel layouts: a picture of several is kept as BGRx, which
-    // is what the conversion to the DIB's layout writes.
-    const PixelFormat nextFormat = streams.size() == 1 ? streams[0]->format : PixelFormat::Bgrx;
-    std::vector<std::vector<uint8_t>> kept(streams.size());
-    for (size_t i = 0; i < streams.size(); ++i) {
-        const Stream& stream = *streams[i];
-        if (layout.width == 0 || !stream.drawn || stream.shown.width != stream.place.width
-            || stream.shown.height != stream.place.height || stream.shownFormat != stream.format)
-            continue;
-        const size_t rowBytes = static_cast<size_t>(stream.place.width) * 4;
-        kept[i].resize(rowBytes * stream.place.height);
-        for (uint32_t y = 0; y < stream.place.height; ++y)
-            std::memcpy(kept[i].data() + y * rowBytes,
-                        framefile::Pixels(file.View())
-                            + ((static_cast<size_t>(layout.top[i]) + y) * layout.width + layout.left[i]) * 4,
-                        rowBytes);
-    }
-    if (!file.Fit(next.width, next.height)) {
-        const std::string why = std::string("could not grow the frame file (") + std::strerror(errno) + ")";
-        // No frame is drawn into the old layout at a new size before the loop ends.
-        layout = DesktopLayout();
-        return Finish(End::Failed, why);
-    }
-    layout = next;
-    canvasFormat = nextFormat;
-    uint8_t* view = file.View();
-    framefile::BeginUpdate(view);
-    framefile::SetGeometry(view, layout.width, layout.height, canvasFormat);
-    std::memset(framefile::Pixels(view), 0, static_cast<size_t>(layout.width) * layout.height * 4);
-    live = true;
-    for (size_t i = 0; i < streams.size(); ++i) {
-        const size_t rowBytes = static_cast<size_t>(streams[i]->place.width) * 4;
-        for (uint32_t y = 0; y < streams[i]->place.height && !kept[i].empty(); ++y)
-            std::memcpy(framefile::Pixels(view) + ((static_cast<size_t>(layout.top[i]) + y) * layout.width
-                                                   + layout.left[i]) * 4,
-                        kept[i].data() + y * rowBytes, rowBytes);
-        streams[i]->drawn = !kept[i].empty();
-        live = live && streams[i]->drawn;
-    }
-    framefile::SetState(view, live ? framefile::State::Live : framefile::State::Waiting);
-    framefile::EndUpdate(view);
+    if (!picture->Resize(stream.index, stream.width, stream.height, format))
+        Finish(End::Failed, std::string("could not grow the frame file (") + std::strerror(errno) + ")");
 }
 
 void CScreenStreams::OnFrame(Stream& stream)
@@ -319,40 +286,18 @@ void CScreenStreams::OnFrame(Stream& stream)
     if (!newest)
         return;
     const spa_data& data = newest->buffer->datas[0];
-    const uint32_t rowBytes = stream.place.width * 4;
+    const uint32_t rowBytes = stream.width * 4;
     const uint32_t stride = data.chunk->stride > 0 ? static_cast<uint32_t>(data.chunk->stride) : rowBytes;
-    const uint64_t needed = data.chunk->offset + static_cast<uint64_t>(stride) * (stream.place.height - 1) + rowBytes;
+    const uint64_t needed = data.chunk->offset + static_cast<uint64_t>(stride) * (stream.height - 1) + rowBytes;
     // Buffers that only say nothing changed come without pixels.
-    if (data.data && stream.hasFormat && layout.width > 0 && stride >= rowBytes && data.chunk->size > 0
-        && (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0 && needed <= data.maxsize)
-        Draw(stream.index, static_cast<const uint8_t*>(data.data) + data.chunk->offset, stride);
-    pw_stream_queue_buffer(stream.stream, newest);
-}
-
-void CScreenStreams::Draw(size_t index, const uint8_t* pixels, uint32_t stride)
-{
-    Stream& stream = *streams[index];
-    uint8_t* view = file.View();
-    framefile::BeginUpdate(view);
-    for (uint32_t y = 0; y < stream.place.height; ++y) {
-        uint8_t* row = framefile::Pixels(view)
-            + ((static_cast<size_t>(layout.top[index]) + y) * layout.width + layout.left[index]) * 4;
-        if (stream.format == canvasFormat)
-            std::memcpy(row, pixels + static_cast<size_t>(y) * stride, static_cast<size_t>(stream.place.width) * 4);
-        else
-            ConvertRowToDib(pixels + static_cast<size_t>(y) * stride, stream.format, row, stream.place.width);
+    if (data.data && stream.hasFormat && stream.height > 0 && stride >= rowBytes && data.chunk->size > 0
+        && (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0 && needed <= data.maxsize) {
+        firstFrame.Frame(stream.index);
+        picture->Draw(stream.index, static_cast<const uint8_t*>(data.data) + data.chunk->offset, stride);
     }
-    stream.drawn = true;
-    stream.shown = stream.place;
-    stream.shownFormat = stream.format;
-    live = true;
-    for (const auto& other : streams)
-        live = live && other->drawn;
-    if (live)
-        framefile::SetState(view, framefile::State::Live);
-    framefile::EndUpdate(view);
+    pw_stream_queue_buffer(stream.stream, newest);
     // Once: a later layout that waits for a monitor again is no new start.
-    if (live && !announced) {
+    if (picture->Live() && !announced) {
         announced = true;
         (*onFirstFrame)();
     }

@@ -1,10 +1,10 @@
-// The PipeWire streams of the shared monitors, drawn into the frame file as one picture of the
-// desktop. PipeWire sends a frame only when a monitor's picture changes, so the file keeps the
-// last one; a heartbeat in it tells readers that it is still current.
+// The PipeWire streams of the shared monitors, whose frames go into the frame file as one picture
+// of the desktop. PipeWire sends a frame only when a monitor's picture changes, so the file keeps
+// the last one; a heartbeat in it tells readers that it is still current.
 #pragma once
 
 #include "screen/DesktopLayout.h"
-#include "screen/PixelFormat.h"
+#include "screen/FirstFrameDeadline.h"
 #include "screen/Portal.h"
 #include "screen/SharedFrameFile.h"
 
@@ -25,8 +25,10 @@ public:
     CScreenStreams(const CScreenStreams&) = delete;
     CScreenStreams& operator=(const CScreenStreams&) = delete;
 
-    // Takes `fd`, the PipeWire remote the portal opened, and asks each monitor's stream for
-    // frames in shared memory.
+    // PipeWire's client library, and a PipeWire daemon on this session.
+    bool Open();
+    // After Open: takes `fd`, the PipeWire remote the portal opened, and asks each monitor's
+    // stream for frames in shared memory.
     bool Connect(int fd, const std::vector<SharedMonitor>& monitors);
     // Until `stop` is set, the share ends or something fails. `onFirstFrame` is called once the
     // whole desktop has been drawn.
@@ -43,10 +45,6 @@ private:
     void OnFormat(Stream& stream, const spa_pod* param);
     void OnFrame(Stream& stream);
     void OnStateChanged(Stream& stream, pw_stream_state state, const char* why);
-    // A new picture size or format: the file is made to fit and what every unchanged monitor
-    // showed is kept.
-    void LayOut();
-    void Draw(size_t index, const uint8_t* pixels, uint32_t stride);
     void OnTimer();
 
     static const pw_stream_events kStreamEvents;
@@ -64,9 +62,8 @@ private:
     spa_source* timer = nullptr;
     std::vector<std::unique_ptr<Stream>> streams;
 
-    DesktopLayout layout;
-    PixelFormat canvasFormat = PixelFormat::Bgrx;
-    bool live = false;
+    std::unique_ptr<CDesktopPicture> picture;
+    CFirstFrameDeadline firstFrame{0};
     bool announced = false;
     End end = End::Stopped;
     const volatile std::sig_atomic_t* stop = nullptr;

@@ -32,12 +32,28 @@ std::vector<uint8_t> FrameFileOf(uint32_t width, uint32_t height, size_t extra =
     return file;
 }
 
+// The file as a reader finds it: `measured` bytes long when it measured it (the whole file by
+// default), though reads reach only as far as the file really goes.
+FrameSource SourceOf(const std::vector<uint8_t>& file, size_t measured = 0)
+{
+    FrameSource source;
+    source.size = measured ? measured : file.size();
+    source.read = [&file](uint64_t offset, void* into, size_t bytes) {
+        if (offset > file.size() || bytes > file.size() - offset)
+            return false;
+        std::memcpy(into, file.data() + offset, bytes);
+        return true;
+    };
+    source.wait = WriterPauses();
+    return source;
+}
+
 struct Reader {
     std::vector<uint8_t> dib;
     std::vector<size_t> asked;
-    ReadResult Read(const std::vector<uint8_t>& file, size_t viewSize = 0)
+    ReadResult Read(const std::vector<uint8_t>& file, size_t measured = 0)
     {
-        return ReadScreenDib(file.data(), viewSize ? viewSize : file.size(), [this](size_t size) {
+        return ReadScreenDib(SourceOf(file, measured), [this](size_t size) {
             asked.push_back(size);
             dib.assign(size, 0xEE);
             return dib.data();
@@ -125,12 +141,12 @@ TEST(FrameFile, CopiesNothingFromAFileWithoutAUsableFrame)
     EXPECT_EQ(ReadResult::Busy, reader.Read(file));
 }
 
-TEST(FrameFile, AsksForANewMappingWhenTheFrameOutgrowsTheView)
+TEST(FrameFile, AsksToMeasureAgainWhenTheFrameOutgrowsTheFile)
 {
-    // The file grew to a larger screen after the reader mapped it.
+    // The file grew to a larger screen after the reader measured it.
     const auto file = FrameFileOf(8, 6);
     Reader reader;
-    EXPECT_EQ(ReadResult::NeedsRemap, reader.Read(file, FileSize(4, 4)));
+    EXPECT_EQ(ReadResult::Grown, reader.Read(file, FileSize(4, 4)));
     EXPECT_TRUE(reader.asked.empty());
     EXPECT_EQ(ReadResult::Copied, reader.Read(file));
     EXPECT_EQ(std::vector<size_t>{dib::ScreenDibSize(8, 6)}, reader.asked);
@@ -139,6 +155,25 @@ TEST(FrameFile, AsksForANewMappingWhenTheFrameOutgrowsTheView)
     auto shrunk = FrameFileOf(2, 2, FileSize(8, 6) - FileSize(2, 2));
     EXPECT_EQ(ReadResult::Copied, reader.Read(shrunk));
     EXPECT_EQ(dib::ScreenDibSize(2, 2), reader.dib.size());
+}
+
+TEST(FrameFile, RefusesAFileCutShortUnderTheReader)
+{
+    // Another program truncated the file after its size was measured.
+    auto file = FrameFileOf(8, 6);
+    const size_t measured = file.size();
+    Reader reader;
+    file.resize(FileSize(8, 6) - 1);
+    EXPECT_EQ(ReadResult::ShortRead, reader.Read(file, measured));
+    file.resize(kHeaderSize - 1);
+    EXPECT_EQ(ReadResult::ShortRead, reader.Read(file, measured));
+    // Rows apart by more than their width, one read each: the last one is short.
+    auto padded = FrameFileOf(2, 2, 16);
+    dib::WriteU32(padded.data(), kStrideAt, 16);
+    const size_t whole = padded.size();
+    EXPECT_EQ(ReadResult::Copied, reader.Read(padded));
+    padded.resize(kHeaderSize + 16 + 7);
+    EXPECT_EQ(ReadResult::ShortRead, reader.Read(padded, whole));
 }
 
 TEST(FrameFile, NeverHandsOutATornFrame)
@@ -174,18 +209,27 @@ TEST(FrameFile, NeverHandsOutATornFrame)
     EXPECT_EQ(0, torn);
 }
 
-TEST(FrameFile, TakesAWriterForGoneOnceItsHeartbeatStops)
+TEST(FrameFile, TakesAWriterForRunningOnlyOnceItsHeartbeatMoves)
 {
+    using Pulse = CHeartbeatWatch::Pulse;
+    // A writer killed outright leaves a frame marked live: its heartbeat counts once seen to move.
     CHeartbeatWatch watch;
-    EXPECT_TRUE(watch.Alive(7, 1000));
-    EXPECT_TRUE(watch.Alive(7, 3999));
-    EXPECT_FALSE(watch.Alive(7, 4000));
-    EXPECT_TRUE(watch.Alive(8, 9000));
+    EXPECT_EQ(Pulse::Unseen, watch.Check(7, 1000));
+    EXPECT_EQ(Pulse::Unseen, watch.Check(7, 3999));
+    EXPECT_EQ(Pulse::Stopped, watch.Check(7, 4000));
+    EXPECT_EQ(Pulse::Beating, watch.Check(8, 9000));
+    EXPECT_EQ(Pulse::Beating, watch.Check(8, 11999));
+    EXPECT_EQ(Pulse::Stopped, watch.Check(8, 12000));
+
     std::vector<uint8_t> file(kHeaderSize);
     InitHeader(file.data());
     Beat(file.data());
     Beat(file.data());
-    EXPECT_EQ(2u, Heartbeat(file.data()));
+    uint32_t heartbeat = 0;
+    EXPECT_TRUE(ReadHeartbeat(SourceOf(file), heartbeat));
+    EXPECT_EQ(2u, heartbeat);
+    file.resize(kHeartbeatAt + 3);
+    EXPECT_FALSE(ReadHeartbeat(SourceOf(file, kHeaderSize), heartbeat));
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 // elsewhere it is skipped. It passes, in the environment:
 //   TESSILO_SHARED_WINDOW  "left top width height rrggbb" of the native window
 //   TESSILO_END_SHARE      a Unix shell script that ends the share as the desktop's "stop sharing" does
+//   TESSILO_SCREEN_LOG     tessilo-screen's output; the desktop has a second output, which the portal
+//                          does not share
+//   TESSILO_PORTAL_CALLS   the ScreenCast calls on the session bus since before tessilo-screen started,
+//                          as dbus-monitor prints them
 #include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/XServer.h"
@@ -13,6 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -60,6 +67,56 @@ protected:
     Window window;
 };
 
+// A Unix path as Wine sees it, on its drive for the root.
+std::string WinePath(std::string path)
+{
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return "Z:" + path;
+}
+
+// The call `member` in dbus-monitor's log, every run of blanks made one space; empty when absent.
+std::string LoggedCall(const std::string& log, const std::string& member)
+{
+    const size_t start = log.find("member=" + member + "\n");
+    if (start == std::string::npos)
+        return {};
+    // Each message starts at the beginning of a line; its arguments are indented.
+    size_t end = start;
+    while ((end = log.find('\n', end + 1)) != std::string::npos && end + 1 < log.size() && log[end + 1] == ' ') {
+    }
+    std::istringstream words(log.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    std::string word, call;
+    while (words >> word)
+        call += (call.empty() ? "" : " ") + word;
+    return call;
+}
+
+TEST_F(ScreenShare, AsksThePortalForPicturesWithoutThePointer)
+{
+    // The headless session draws no pointer: what is asked is what counts. Its backend offers the
+    // hidden mode; the pointer would be in every picture without the ask.
+    const char* calls = std::getenv("TESSILO_PORTAL_CALLS");
+    ASSERT_NE(nullptr, calls);
+    std::ifstream file(WinePath(calls));
+    const std::string log{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string select = LoggedCall(log, "SelectSources");
+    ASSERT_FALSE(select.empty()) << log;
+    EXPECT_NE(std::string::npos, select.find("string \"cursor_mode\" variant uint32 1 )")) << select;
+    EXPECT_NE(std::string::npos, select.find("string \"types\" variant uint32 1 )")) << select;
+}
+
+TEST_F(ScreenShare, SaysWhenTheDesktopSharesFewerMonitorsThanItHas)
+{
+    const char* screenLog = std::getenv("TESSILO_SCREEN_LOG");
+    ASSERT_NE(nullptr, screenLog);
+    std::ifstream file(WinePath(screenLog));
+    std::string first;
+    ASSERT_TRUE(std::getline(file, first));
+    EXPECT_EQ(0u, first.find("tessilo-screen: sharing the screen into ")) << first;
+    EXPECT_NE(std::string::npos, first.find("(1 of the desktop's 2 monitors")) << first;
+}
+
 TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
@@ -67,6 +124,7 @@ TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
     PressStart();
     ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
     // The screen stays still now: the share sends no new frame, and every tick still writes one.
+    // The output is at 200 %: the files have its every pixel.
     PumpFor(2000);
     PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
     HWND question = WaitForMessageBox(program, 10000);

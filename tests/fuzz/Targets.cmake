@@ -4,4 +4,5 @@ set(FUZZ_TARGETS
   FixedPoint
   ClipboardBlock
   RegistryString
+  FrameHeader
 )
