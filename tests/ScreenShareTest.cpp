@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -84,6 +85,45 @@ TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
         ASSERT_EQ(static_cast<uint32_t>(window.left + window.width), Little32(bmp, 18));
         EXPECT_EQ(0u, OtherColouredPixels(bmp));
     }
+}
+
+TEST_F(ScreenShare, AClickIntoTheMinimisedWindowThatStaysOnScreenEndsTheCapture)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000));
+
+    // sway ignores the minimise: the window stays on screen, where a person clicks into it.
+    ASSERT_TRUE(FocusAndClickInside(dialog));
+    HWND question = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, question) << FilesIn(output.Path()).size() << " files: the capture runs on";
+    const std::vector<std::wstring> written = FilesIn(output.Path());
+    EXPECT_EQ(L"Capture is ended. Open the output folder?", AnswerMessageBox(question, IDNO).text);
+    EXPECT_TRUE(ShownNormal());
+    PumpFor(700);
+    EXPECT_EQ(nullptr, WaitForMessageBox(program, 0)) << "asked more than once";
+    EXPECT_EQ(written, FilesIn(output.Path())) << "a file was written after the question";
+}
+
+TEST_F(ScreenShare, FocusingTheMinimisedWindowThroughTheDesktopEndsTheCapture)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    PressStart();
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000));
+
+    // As the desktop's window list, or a click that sway sees, brings it to the front: sway
+    // takes back the minimise, and Wine hears of a tiled, maximised window.
+    ASSERT_TRUE(RunHostCommand("SWAYSOCK=$(ls $XDG_RUNTIME_DIR/sway-ipc.*.sock) swaymsg [title=^Tessilo$] focus >/dev/null"));
+    HWND question = WaitForMessageBox(program, 5000);
+    ASSERT_NE(nullptr, question) << FilesIn(output.Path()).size() << " files";
+    const std::vector<std::wstring> written = FilesIn(output.Path());
+    EXPECT_EQ(L"Capture is ended. Open the output folder?", AnswerMessageBox(question, IDNO).text);
+    PumpFor(700);
+    EXPECT_EQ(written, FilesIn(output.Path())) << "a file was written after the question";
 }
 
 TEST_F(ScreenShare, EndingTheShareEndsTheCaptureWithTessilosMessage)
