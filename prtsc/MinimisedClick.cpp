@@ -102,8 +102,8 @@ void CMinimisedClickWatch::OnPress(LPARAM lParam, HWND own)
     MinimisedWindows minimised;
     minimised.own = own;
     EnumWindows(CountMinimised, reinterpret_cast<LPARAM>(&minimised));
-    // With several, the press cannot tell which one it went into.
+    // With several, the press cannot tell which one it went into. Posted, as a taskbar does: the
+    // press is still being handled.
     if (minimised.count == 1)
-        // Posted, as a taskbar does: the press is still being handled.
         PostMessageW(minimised.found, WM_SYSCOMMAND, SC_RESTORE, 0);
 }
