@@ -135,7 +135,8 @@ TEST_F(ScreenShare, FocusingTheMinimisedWindowThroughTheDesktopEndsTheCapture)
 
     // As the desktop's window list, or a click that sway sees, brings it to the front: sway
     // takes back the minimise, and Wine hears of a tiled, maximised window.
-    ASSERT_TRUE(RunHostCommand("SWAYSOCK=$(ls $XDG_RUNTIME_DIR/sway-ipc.*.sock) swaymsg [title=^Tessilo$] focus >/dev/null"));
+    ASSERT_TRUE(
+        RunHostCommand("SWAYSOCK=$(ls $XDG_RUNTIME_DIR/sway-ipc.*.sock) swaymsg [title=^Tessilo$] focus >/dev/null"));
     HWND question = WaitForMessageBox(program, 5000);
     ASSERT_NE(nullptr, question) << FilesIn(output.Path()).size() << " files";
     const std::vector<std::wstring> written = FilesIn(output.Path());
