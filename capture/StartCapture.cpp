@@ -86,12 +86,14 @@ void CMainDlg::OnStart()
 void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
 {
     msgHandled = FALSE;
-    if (command != SC_RESTORE || tickCount <= 0)
+    // Wine brings a window back with SC_MAXIMIZE when the window manager keeps it maximised (a
+    // tiling desktop keeps every window so): that is a restore too.
+    if ((command != SC_RESTORE && command != SC_MAXIMIZE) || tickCount <= 0)
         return;
     msgHandled = TRUE;
 
     KillCaptureTimer();
-    ShowWindow(SW_SHOWNORMAL);
+    ShowWindow(command == SC_MAXIMIZE ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 
     // 64 bits: the number after the last file may lie beyond the 32-bit range.
     const int64_t next = static_cast<int64_t>(g_settings.startNumber) + capture.savedCount;

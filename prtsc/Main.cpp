@@ -3,6 +3,7 @@
 #include "prtsc/FrameFileScreen.h"
 #include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
+#include "prtsc/MinimisedClick.h"
 #include "prtsc/ScreenClipboard.h"
 
 #include <windows.h>
@@ -18,6 +19,8 @@ const wchar_t kWindowClass[] = L"TessiloPrtScCompanion";
 const wchar_t kMutexName[] = L"Local\\TessiloPrtScCompanion";
 // Posted to the main thread by the keyboard watch on each PrtSc.
 constexpr UINT kPressMessage = WM_APP + 1;
+// Posted to the main thread by the mouse watch on each button press.
+constexpr UINT kClickMessage = WM_APP + 2;
 
 const char kHelp[] =
     "tessilo-prtsc: gives Wine the PrtSc key of Windows.\n"
@@ -26,6 +29,9 @@ const char kHelp[] =
     "Wine does not. Tessilo records the screen by pressing PrtSc and reading that picture,\n"
     "so under Wine this program must run while Tessilo captures. It watches the keyboard\n"
     "and, on each PrtSc, puts the screen (all monitors) on the clipboard as a bitmap.\n"
+    "On a desktop that leaves minimised windows on screen (sway, tiling window managers),\n"
+    "a click into such a window restores it, as its taskbar button would: a click into\n"
+    "Tessilo's window ends a capture there.\n"
     "Only one copy runs at a time. Ctrl+C, or closing its hidden window, ends it.\n"
     "\n"
     "Usage: tessilo-prtsc [--help]\n";
@@ -132,6 +138,10 @@ int RunLoop(CKeyboardWatch& watch, CScreenClipboard& clipboard, CFrameFileScreen
     MSG msg;
     int result;
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kClickMessage) {
+            CMinimisedClickWatch::OnPress(msg.lParam, window);
+            continue;
+        }
         if (msg.hwnd == nullptr && msg.message == kPressMessage && frames) {
             PlaceFrame(*frames, watch, clipboard, window, refusal);
             continue;
@@ -179,6 +189,12 @@ int wmain(int argc, wchar_t** argv)
         std::fputs("tessilo-prtsc: could not watch the keyboard\n", stderr);
         return 1;
     }
+    // Without it Tessilo still records; only a desktop without minimise cannot end the capture.
+    CMinimisedClickWatch clicks;
+    if (!clicks.Start(GetCurrentThreadId(), kClickMessage))
+        std::fputs("tessilo-prtsc: could not watch the mouse; a click into a minimised window that stays on"
+                   " screen will not restore it\n",
+                   stderr);
     // Made only once the hook is in place: whoever finds the window can press PrtSc.
     CScreenClipboard clipboard;
     CHiddenWindow window(clipboard);

@@ -69,9 +69,9 @@ portal_wlr_build() {  # cache
 wayland_user_command() {
   WAYLAND_COMMAND=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$WAYLAND_RUN/home"
     XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_CONFIG_HOME="$WAYLAND_RUN/config" XDG_DATA_HOME="$WAYLAND_RUN/data"
-    XDG_STATE_HOME="$WAYLAND_RUN/state" XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
+    XDG_STATE_HOME="$WAYLAND_RUN/state" XDG_CURRENT_DESKTOP="${WAYLAND_DESKTOP:-sway}" XDG_SESSION_TYPE=wayland
     WAYLAND_DISPLAY="$WAYLAND_DISPLAY" DBUS_SESSION_BUS_ADDRESS="unix:path=$WAYLAND_RUN/bus"
-    DISPLAY="${WAYLAND_X_DISPLAY:-}")
+    DISPLAY="${WAYLAND_X_DISPLAY:-}" ${WAYLAND_X_AUTHORITY:+XAUTHORITY="$WAYLAND_X_AUTHORITY"})
 }
 
 as_session_user() {
@@ -257,5 +257,5 @@ wayland_session_stop() {
   done
   WAYLAND_PIDS=()
   rm -rf "$WAYLAND_RUN"
-  WAYLAND_RUN=""
+  WAYLAND_RUN="" WAYLAND_DESKTOP="" WAYLAND_X_AUTHORITY=""
 }

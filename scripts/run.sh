@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
+. "$root/scripts/pictures-folder.sh"
 
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
 "$root/scripts/install-deps.sh"
@@ -23,7 +24,9 @@ if ! "$root/scripts/build.sh" tessilo tessilo-prtsc ${wayland:+tessilo-screen} >
   exit 1
 fi
 
-wine_prefix_setup "${WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/tessilo/wineprefix}"
+prefix=${WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/tessilo/wineprefix}
+[ -f "$prefix/system.reg" ] || pictures_folder_make
+wine_prefix_setup "$prefix"
 
 # PrtSc leaves nothing on Wine's clipboard; the companion puts the screen there as Windows does.
 # When one already runs, this one ends at once and the running one is left alone.

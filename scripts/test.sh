@@ -7,10 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/portal-env.sh"
+. "$root/scripts/gnome-session.sh"
 # The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool "${WAYLAND_PACKAGES[@]}"
+"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool "${WAYLAND_PACKAGES[@]}" "${GNOME_PACKAGES[@]}"
 "$root/scripts/build.sh"
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
@@ -72,9 +73,10 @@ portal_wlr_build "$build/portal-wlr"
 wine_stop
 wayland_session_start
 wayland_window 00b000
-export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
+export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland \
+  XDG_CURRENT_DESKTOP=sway
 wine_start
-ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex wayland --label-exclude screen-share
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex wayland --label-exclude 'screen-share|gnome'
 # The shared output at 200 %: the pictures must still have its every pixel. A second output, which
 # the portal's backend does not share: tessilo-screen must say so.
 wayland_swaymsg output HEADLESS-1 scale 2
@@ -82,3 +84,14 @@ wayland_swaymsg create_output
 portal_start
 screen_share_start "$build/screen/tessilo-screen"
 ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex screen-share
+
+# Once more on a headless GNOME session, whose portal asks which screen to share (answered as a
+# person does) and remembers the answer.
+wine_stop
+wayland_session_stop
+gnome_session_start
+gnome_window 00b000
+export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_CURRENT_DESKTOP=GNOME
+wine_start
+gnome_share_start "$build/screen/tessilo-screen"
+ctest --test-dir "$build" --output-on-failure --timeout 300 --label-regex gnome

@@ -73,6 +73,30 @@ TEST_F(Desktop, ACaptureEndedByTheWindowManagersRestoreAsksOnceAndTakesTheAnswer
     ASSERT_NO_FATAL_FAILURE(CloseWithEscape());
 }
 
+TEST_F(Desktop, ACaptureStartedMaximisedEndsOnTheRestoreAndComesBackMaximised)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PumpFor(500);
+    ASSERT_TRUE(IsZoomed(dialog));
+    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_TRUE(WaitForFiles(output.Path(), 2, 5000)) << Describe(WaitForMessageBox(program, 0));
+
+    // The window manager keeps it maximised, and Wine brings it back as a maximised window.
+    ASSERT_TRUE(ActivateWindow(dialog));
+    HWND box = WaitForQuestion();
+    ASSERT_NE(nullptr, box) << FilesIn(output.Path()).size() << " files";
+    EXPECT_TRUE(IsZoomed(dialog));
+    const std::vector<std::wstring> written = FilesIn(output.Path());
+    ASSERT_TRUE(ClickOn(GetDlgItem(box, IDNO)));
+    ASSERT_TRUE(WaitUntilGone(box, 5000)) << "the question took no click";
+    PumpFor(500);
+    EXPECT_EQ(written, FilesIn(output.Path())) << "a file was written after the restore";
+    ASSERT_NO_FATAL_FAILURE(CloseWithEscape());
+}
+
 TEST_F(Desktop, EnterAtTheOverwriteQuestionKeepsTheFilesAndStartsNothing)
 {
     const std::vector<std::wstring> old = {L"shot0000.bmp", L"shot0001.bmp", L"shot0002.bmp"};

@@ -74,3 +74,12 @@ bool ActivateWindow(HWND window)
     const unsigned long xWindow = XWindowOf(window);
     return xWindow != 0 && RunHostCommand("xdotool windowactivate " + std::to_string(xWindow));
 }
+
+bool FocusAndClickInside(HWND window)
+{
+    const unsigned long xWindow = XWindowOf(window);
+    if (!xWindow)
+        return false;
+    const std::string id = std::to_string(xWindow);
+    return RunHostCommand("xdotool windowfocus " + id + " mousemove --window " + id + " 20 20 sleep 0.2 click 1");
+}

@@ -16,3 +16,6 @@ bool PressKey(const std::string& key);
 // Asks the window manager to activate a top-level window, as its window list or a taskbar
 // does; a minimised window comes back.
 bool ActivateWindow(HWND window);
+// Gives a top-level window the X input focus and clicks inside its X window, wherever Wine places
+// it: a minimised window that a tiling desktop leaves on screen, as a person clicks into it.
+bool FocusAndClickInside(HWND window);
