@@ -153,7 +153,7 @@ TEST(Companion, AReaderRightAfterThePressFindsTheClipboardFreeWithThatPressesPic
                 PumpFor(20);
             continue;
         }
-        ASSERT_NE(before, GetClipboardSequenceNumber());
+        ASSERT_NE(before, GetClipboardSequenceNumber()) << "the press returned before the picture was announced";
         ASSERT_TRUE(OpenClipboard(nullptr));
         HGLOBAL data = GetClipboardData(CF_DIB);
         const SIZE_T size = data ? GlobalSize(data) : 0;
