@@ -1,6 +1,9 @@
-# Sourced by the test command. Some tests plant system values in the tests' Wine prefix and put
-# them back afterwards, on every path but a SIGKILL; what such a kill leaves behind makes later runs
-# in that prefix fail. test_prefix_check finds it and starts the prefix anew.
+# Sourced by the test command: the tests' own Wine prefix.
+#
+#   test_prefix_check PREFIX     some tests plant system values in the prefix and put them back
+#                                afterwards, on every path but a SIGKILL; what such a kill left
+#                                behind makes later runs fail: this finds it and starts anew
+#   test_prefix_unmanaged EXE    Wine hands EXE's windows to no window manager
 
 # The value NAME in the registry section SECTION of a Wine registry file, as the file spells them
 # (backslashes doubled); the line, or nothing.
@@ -35,4 +38,14 @@ test_prefix_check() {  # prefix
   [ -n "$leftovers" ] || return 0
   echo "The tests' Wine prefix holds values a killed test run planted ($leftovers): making it anew" >&2
   rm -rf "$prefix"
+}
+
+# The in-process tests run on a display without a window manager. Wine waits up to 2 s for one at
+# every window it hides (a message box answered, a dialog destroyed, a window minimised), which
+# made that program take minutes and outlast CTest's limit on a loaded machine; told that its
+# windows have none, Wine does not wait. The desktop tests run other programs, under openbox.
+test_prefix_unmanaged() {  # exe
+  local section="Software\\\\Wine\\\\AppDefaults\\\\$1\\\\X11 Driver"
+  [ "$(test_prefix_value "$WINEPREFIX/user.reg" "$section" Managed)" = '"Managed"="N"' ] ||
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
 }

@@ -22,6 +22,7 @@ ctest --test-dir "$build/native" --output-on-failure
 # The tests' own prefix: they delete and rewrite the stored settings, never the user's.
 test_prefix_check "$build/wineprefix"
 wine_prefix_setup "$build/wineprefix"
+test_prefix_unmanaged tessilo_tests.exe
 xvfb_start 1280x720x24
 wine_start
 small="$build/smalldisk" readonly="$build/readonlydisk" switch="$build/readonly-switch"
