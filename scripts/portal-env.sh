@@ -142,6 +142,15 @@ CONF
   wayland_wait_for "$WAYLAND_RUN/pipewire-0" PipeWire || return 1
   # Without it a stream never links to the screen's node.
   wayland_spawn wireplumber.log wireplumber
+  # A desktop's portal runs before anything asks for a share. Left to start on the first call, its
+  # start on a loaded machine can outlast the caller's 25 s reply time-out; started here, the bus
+  # answers once each holds its name.
+  local service
+  for service in org.freedesktop.impl.portal.desktop.wlr org.freedesktop.portal.Desktop; do
+    as_session_user dbus-send --bus="unix:path=$WAYLAND_RUN/bus" --print-reply --reply-timeout=120000 \
+      --dest=org.freedesktop.DBus / org.freedesktop.DBus.StartServiceByName "string:$service" uint32:0 >/dev/null ||
+      { echo "The session bus did not start $service within two minutes" >&2; return 1; }
+  done
 }
 
 wayland_window() {  # colour [shell command shown in the window]
