@@ -77,6 +77,7 @@ private:
         return CallNextHookEx(nullptr, code, removed, lParam);
     }
 
+    // The hook procedure has no context of its own: one counter at a time.
     static HWND watched;
     static int count;
     HHOOK hook;
