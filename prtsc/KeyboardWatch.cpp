@@ -5,9 +5,6 @@ namespace {
 // The hook procedure has no context of its own; there is only one watch.
 CKeyboardWatch* g_watch = nullptr;
 
-// Long enough for the target to announce a picture, short of the system's own limit for a hook.
-constexpr DWORD kAnswerTimeoutMs = 250;
-
 }  // namespace
 
 CKeyboardWatch::~CKeyboardWatch()

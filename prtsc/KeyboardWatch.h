@@ -8,13 +8,17 @@
 
 class CKeyboardWatch {
 public:
+    // How long a press is held for the answer: long enough for the target to announce a picture,
+    // short of the system's own limit for a hook. A press held this long was let go unanswered.
+    static constexpr DWORD kAnswerTimeoutMs = 250;
+
     CKeyboardWatch() = default;
     ~CKeyboardWatch();
     CKeyboardWatch(const CKeyboardWatch&) = delete;
     CKeyboardWatch& operator=(const CKeyboardWatch&) = delete;
 
     // From now on each PrtSc key-down posts `message` to the thread `targetThread` and waits
-    // for Answer, at most a quarter of a second. True once the hook is in place.
+    // for Answer, at most kAnswerTimeoutMs. True once the hook is in place.
     bool Start(DWORD targetThread, UINT message);
     // Called by the target when it has done what must happen before the key press returns.
     void Answer() { SetEvent(answered); }

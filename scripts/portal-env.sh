@@ -203,13 +203,14 @@ screen_share_start() {  # exe
   export TESSILO_PORTAL_CALLS="$WAYLAND_RUN/portal-calls.log" TESSILO_SCREEN_LOG="$WAYLAND_RUN/tessilo-screen.log"
   wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen"
   local pid=${WAYLAND_PIDS[-1]}
-  for _ in $(seq 100); do
+  # The bus may first have to start the portal and its backend: slow on a loaded machine.
+  for _ in $(seq 600); do
     grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log" && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   if ! grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log"; then
-    echo "tessilo-screen did not share the screen:" >&2
+    echo "tessilo-screen did not share the screen within a minute:" >&2
     cat "$WAYLAND_RUN/tessilo-screen.log" >&2
     return 1
   fi

@@ -8,6 +8,7 @@ build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/portal-env.sh"
 . "$root/scripts/gnome-session.sh"
+. "$root/scripts/test-prefix.sh"
 # The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
@@ -20,24 +21,46 @@ cmake --build "$build/native" -j2
 ctest --test-dir "$build/native" --output-on-failure
 
 # The tests' own prefix: they delete and rewrite the stored settings, never the user's.
+test_prefix_check "$build/wineprefix"
 wine_prefix_setup "$build/wineprefix"
+test_prefix_unmanaged tessilo_tests.exe
 xvfb_start 1280x720x24
 wine_start
-# Small file systems, where they can be mounted (as root); without them the tests that need them
-# are skipped. One for the full-disk tests; one that is read-only while a switch file exists, for
-# a folder made read-only during a capture (as root, a folder's permissions stop no write).
-mount_small() {  # directory
-  mkdir -p "$1"
-  mountpoint -q "$1" || mount -t tmpfs -o size=8m tessilo-small "$1" 2>/dev/null || true
-  mountpoint -q "$1"
-}
 small="$build/smalldisk" readonly="$build/readonlydisk" switch="$build/readonly-switch"
 rm -f "$switch"
-watcher=""
-if mount_small "$small"; then
+watcher="" skipped=""
+cleanup() {
+  wine_stop
+  wayland_session_stop
+  openbox_stop
+  xvfb_stop
+  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
+  rm -f "$switch"
+  for disk in "$small" "$readonly"; do ! mountpoint -q "$disk" || umount "$disk"; done
+  [ -z "$skipped" ] || echo "Skipped, since only root can mount their small tmpfs: $skipped" >&2
+}
+trap cleanup EXIT
+
+# Small file systems: one for the full-disk tests; one that is read-only while a switch file
+# exists, for a folder made read-only during a capture (as root, a folder's permissions stop no
+# write). Mounting needs root: as root a failed mount ends the run, without root those tests are
+# skipped, and the run's last line says so.
+mount_small() {  # directory what
+  local error
+  mkdir -p "$1"
+  mountpoint -q "$1" && return 0
+  error=$(mount -t tmpfs -o size=8m tessilo-small "$1" 2>&1) && mountpoint -q "$1" && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Could not mount the small tmpfs for the $2 tests at $1: ${error:-not a mount point after mounting}" >&2
+    exit 1
+  fi
+  skipped="${skipped:+$skipped and }the $2 tests"
+  return 1
+}
+if mount_small "$small" full-disk; then
   export TESSILO_SMALL_DISK="$(winepath -w "$small")"
 fi
-if mount_small "$readonly"; then
+if mount_small "$readonly" read-only-disk; then
   export TESSILO_READONLY_DISK="$(winepath -w "$readonly")" TESSILO_READONLY_SWITCH="$(winepath -w "$switch")"
   (
     while sleep 0.05; do
@@ -49,16 +72,6 @@ if mount_small "$readonly"; then
   ) &
   watcher=$!
 fi
-cleanup() {
-  wine_stop
-  wayland_session_stop
-  openbox_stop
-  xvfb_stop
-  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
-  rm -f "$switch"
-  for disk in "$small" "$readonly"; do ! mountpoint -q "$disk" || umount "$disk"; done
-}
-trap cleanup EXIT
 
 ctest --test-dir "$build" --output-on-failure --timeout 300 --label-exclude desktop
 # Then on a desktop: a window manager, and real input through the X server.

@@ -206,10 +206,9 @@ TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     bool minimised = false;
     HWND box = StartCaptureUntilMessage(minimised);
-    ASSERT_NE(nullptr, box);
-    const DWORD elapsed = GetTickCount() - startedAt;
-    EXPECT_GE(elapsed, 900u);
-    EXPECT_LE(elapsed, 4000u);
+    ASSERT_NE(nullptr, box) << "no message within a minute of Start";
+    // Ten preparation ticks, 100 ms apart; how many there were is counted in the in-process tests.
+    EXPECT_GE(GetTickCount() - startedAt, 900u);
     EXPECT_FALSE(minimised);
     EXPECT_TRUE(ShownNormal());
 

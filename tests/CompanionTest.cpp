@@ -1,3 +1,4 @@
+#include "prtsc/KeyboardWatch.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
@@ -9,6 +10,9 @@
 #include <vector>
 
 namespace {
+
+// Longer than anything here takes on a loaded machine: only a hang reaches it.
+constexpr DWORD kHangMs = 60000;
 
 // The clipboard's CF_DIB as bytes, or nothing when there is none.
 std::vector<unsigned char> ClipboardDib()
@@ -104,7 +108,7 @@ TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
     ASSERT_TRUE(EmptyTheClipboard());
 
     keybd_event(VK_SNAPSHOT, 0, 0, 0);
-    const std::vector<unsigned char> dib = WaitForClipboardDib(5000);
+    const std::vector<unsigned char> dib = WaitForClipboardDib(kHangMs);
 
     ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER) + 12);
     BITMAPINFOHEADER header;
@@ -121,27 +125,44 @@ TEST(Companion, PrintScreenPutsTheWholeVirtualScreenOnTheClipboardAsAScreenDib)
     // Every press gives a new picture, not only the first.
     ASSERT_TRUE(EmptyTheClipboard());
     keybd_event(VK_SNAPSHOT, 0, 0, 0);
-    EXPECT_EQ(dib.size(), WaitForClipboardDib(5000).size());
+    EXPECT_EQ(dib.size(), WaitForClipboardDib(kHangMs).size());
 }
 
 // The capture's own rhythm: it opens the clipboard on its next tick, which comes at once when the
 // previous one ran late. The clipboard must then be free and hold the picture of this press.
+// The companion holds a press for its answer at most CKeyboardWatch::kAnswerTimeoutMs: a press
+// that took about that long may have been let go unanswered (a loaded machine), tells nothing
+// and is pressed again once its late picture has come.
 TEST(Companion, AReaderRightAfterThePressFindsTheClipboardFreeWithThatPressesPicture)
 {
     ChildProcess companion;
     ASSERT_NE(nullptr, StartCompanion(companion));
     const size_t expected = ScreenDibSize();
-    for (int press = 0; press < 20; ++press) {
-        SCOPED_TRACE(press);
+    const DWORD letGo = CKeyboardWatch::kAnswerTimeoutMs * 9 / 10;
+    int checked = 0;
+    int unanswered = 0;
+    const DWORD start = GetTickCount();
+    while (checked < 20 && GetTickCount() - start < kHangMs) {
+        SCOPED_TRACE(checked);
         const DWORD before = GetClipboardSequenceNumber();
+        const DWORD pressedAt = GetTickCount();
         keybd_event(VK_SNAPSHOT, 0, 0, 0);
-        ASSERT_NE(before, GetClipboardSequenceNumber());
+        if (GetTickCount() - pressedAt >= letGo) {
+            ++unanswered;
+            while (GetClipboardSequenceNumber() == before && GetTickCount() - start < kHangMs)
+                PumpFor(20);
+            continue;
+        }
+        ASSERT_NE(before, GetClipboardSequenceNumber()) << "the press returned before the picture was announced";
         ASSERT_TRUE(OpenClipboard(nullptr));
         HGLOBAL data = GetClipboardData(CF_DIB);
         const SIZE_T size = data ? GlobalSize(data) : 0;
         CloseClipboard();
         ASSERT_EQ(expected, size);
+        ++checked;
     }
+    EXPECT_EQ(20, checked) << "in a minute the companion answered only " << checked << " presses within "
+                           << CKeyboardWatch::kAnswerTimeoutMs << " ms; " << unanswered << " were let go";
 }
 
 // There XWayland lets no X client read the screen and a grab comes out black whatever is shown:
@@ -161,7 +182,7 @@ TEST(Companion, OnAnX11DesktopABlackScreenIsAPictureLikeAnyOther)
     ScreenCover black(RGB(0, 0, 0));
     ChildProcess companion;
     ASSERT_NE(nullptr, StartCompanion(companion));
-    EXPECT_EQ(ScreenDibSize(), PictureOfAPress(5000));
+    EXPECT_EQ(ScreenDibSize(), PictureOfAPress(kHangMs));
 }
 
 TEST(Companion, APictureNobodyReadYetOutlivesTheCompanion)

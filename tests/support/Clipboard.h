@@ -4,10 +4,15 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 // Empties the clipboard and places a copy of the bytes in `format`, with `owner` as the clipboard
 // owner; the size the system gives the block (it may round up), or 0 when it could not be placed.
 SIZE_T PlaceOnClipboard(HWND owner, UINT format, const void* bytes, size_t size);
+
+// A packed 32-bit BI_BITFIELDS DIB as the clipboard gives a screen picture. Noise does not
+// compress, so that a PNG takes about as much room as a BMP.
+std::string MakeScreenDib(int width, int height, bool noise);
 
 // Empties the clipboard, so that only a new picture can be found there.
 bool EmptyTheClipboard();

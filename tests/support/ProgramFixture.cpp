@@ -69,7 +69,7 @@ HWND ProgramFixture::StartCaptureUntilMessage(bool& minimised)
         return nullptr;
     PressStart();
     HWND box = nullptr;
-    while (!box && GetTickCount() - startedAt < 10000) {
+    while (!box && GetTickCount() - startedAt < 60000) {
         minimised = minimised || IsIconic(dialog);
         box = WaitForMessageBox(program, 0);
         PumpFor(10);

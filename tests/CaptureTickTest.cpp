@@ -1,0 +1,244 @@
+// A running capture on this thread, with the pictures of its presses placed on the clipboard by
+// the test: what the timer is asked for at both ends of the save rate, a window restored some
+// other way than from the taskbar, and the answer to the question at the end. What the product
+// asks of the system is seen through the program's own import table (ImportHook).
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Clipboard.h"
+#include "tests/support/Files.h"
+#include "tests/support/ImportHook.h"
+#include "tests/support/MainDlgFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Longer than anything these captures wait for takes on a loaded machine: only a hang reaches it.
+constexpr DWORD kHangMs = 60000;
+
+// SetTimer as the product calls it: noted, then passed on.
+struct TimerRequest {
+    HWND window;
+    UINT interval;
+};
+std::vector<TimerRequest> g_timerRequests;
+const void* g_setTimer = nullptr;
+
+UINT_PTR WINAPI NoteSetTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC proc)
+{
+    g_timerRequests.push_back({window, interval});
+    return reinterpret_cast<decltype(&SetTimer)>(g_setTimer)(window, id, interval, proc);
+}
+
+// ShellExecuteW as the product calls it: noted, and nothing is opened. Any value above 32 is the
+// shell's success.
+struct ShellRequest {
+    std::wstring verb;
+    std::wstring file;
+    std::wstring parameters;
+    INT show;
+};
+std::vector<ShellRequest> g_shellRequests;
+
+HINSTANCE WINAPI NoteShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)
+{
+    g_shellRequests.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L"", show});
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+// Counts the ticks of one window's timers as the message loop takes them.
+class TimerTicks {
+public:
+    explicit TimerTicks(HWND window)
+    {
+        watched = window;
+        count = 0;
+        hook = SetWindowsHookExW(WH_GETMESSAGE, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~TimerTicks() { UnhookWindowsHookEx(hook); }
+    TimerTicks(const TimerTicks&) = delete;
+    TimerTicks& operator=(const TimerTicks&) = delete;
+
+    int Count() const { return count; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM removed, LPARAM lParam)
+    {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (code == HC_ACTION && removed == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == watched)
+            ++count;
+        return CallNextHookEx(nullptr, code, removed, lParam);
+    }
+
+    // The hook procedure has no context of its own: one counter at a time.
+    static HWND watched;
+    static int count;
+    HHOOK hook;
+};
+HWND TimerTicks::watched = nullptr;
+int TimerTicks::count = 0;
+
+std::wstring ShotName(int number)
+{
+    wchar_t name[32];
+    _snwprintf(name, 32, L"shot%04d.bmp", number);
+    return name;
+}
+
+class CaptureTick : public MainDlgFixture {
+protected:
+    void SetUp() override
+    {
+        MainDlgFixture::SetUp();
+        ASSERT_NE(nullptr, clipboard.Window());
+        g_timerRequests.clear();
+        g_shellRequests.clear();
+        g_setTimer = setTimer.Original();
+        ASSERT_TRUE(setTimer.Installed());
+        ASSERT_TRUE(shellExecute.Installed());
+    }
+
+    // Starts a BMP capture at this rate; the picture placed right after Start stands for the one
+    // its PrtSc press would put there.
+    void Start(const std::wstring& folder, const std::wstring& rate)
+    {
+        SetEditText(IDC_FOLDER, folder);
+        SetEditText(IDC_FILENAME, L"shot");
+        SelectItem(IDC_SEQ_WIDTH, 3);
+        SelectItem(IDC_EXTENSION, 3);
+        SetEditText(IDC_START_NUMBER, L"0");
+        SetEditText(IDC_SAVE_RATE, rate);
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ASSERT_NE(0u, dialog->timerId) << "the capture did not start";
+        ASSERT_NE(0u, clipboard.Place(CF_DIB, MakeScreenDib(64, 48, false)));
+    }
+
+    // Runs until the preparation is done and the window minimised.
+    void RunUntilPrepared()
+    {
+        const DWORD start = GetTickCount();
+        while (!(dialog->capture.ready && dialog->IsIconic()) && GetTickCount() - start < kHangMs)
+            PumpFor(10);
+        ASSERT_TRUE(dialog->capture.ready && dialog->IsIconic()) << "the capture was not prepared in a minute";
+    }
+
+    void RunUntilFiles(const std::wstring& folder, size_t count)
+    {
+        const DWORD start = GetTickCount();
+        while (FilesIn(folder).size() < count && answerer->Shown().empty() && GetTickCount() - start < kHangMs)
+            PumpFor(10);
+        ASSERT_GE(FilesIn(folder).size(), count)
+            << (answerer->Shown().empty() ? "no file came in a minute" : "capture ended early");
+    }
+
+    // Ends the capture as the taskbar does and waits for the question to be answered.
+    void RestoreFromTaskbar()
+    {
+        dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+        const DWORD start = GetTickCount();
+        while (answerer->Shown().empty() && GetTickCount() - start < kHangMs)
+            PumpFor(10);
+        ASSERT_FALSE(answerer->Shown().empty()) << "no question in a minute";
+    }
+
+    // The interval the dialog asked of its last timer.
+    UINT LastInterval() const
+    {
+        for (auto request = g_timerRequests.rbegin(); request != g_timerRequests.rend(); ++request) {
+            if (request->window == dialog->m_hWnd)
+                return request->interval;
+        }
+        return 0;
+    }
+
+    ImportHook setTimer{"user32.dll", "SetTimer", reinterpret_cast<const void*>(&NoteSetTimer)};
+    ImportHook shellExecute{"shell32.dll", "ShellExecuteW", reinterpret_cast<const void*>(&NoteShellExecute)};
+    std::unique_ptr<MessageBoxAnswerer> answerer = std::make_unique<MessageBoxAnswerer>(IDNO);
+    ClipboardOwner clipboard;
+    TestFolder output;
+};
+
+TEST_F(CaptureTick, TheTimerRunsAtTheSaveRateAtBothEndsOfItsRange)
+{
+    const struct {
+        const wchar_t* rate;
+        UINT interval;
+    } cases[] = {{L"0.01", 100000}, {L"0.02", 50000}, {L"49.99", 20}, {L"50", 20}};
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        // A folder of its own: a quick capture's files must not be offered for overwriting.
+        ASSERT_NO_FATAL_FAILURE(Start(output.File(std::to_wstring(index++)), c.rate));
+        EXPECT_EQ(100u, LastInterval()) << "the preparation ticks";
+        ASSERT_NO_FATAL_FAILURE(RunUntilPrepared());
+        EXPECT_EQ(c.interval, LastInterval());
+        dialog->KillCaptureTimer();
+        dialog->ShowWindow(SW_RESTORE);
+    }
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+TEST_F(CaptureTick, AWindowRestoredSomeOtherWayPausesTheCaptureUntilItIsMinimisedAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(output.Path(), L"10"));
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+
+    // As a window list or Alt+Tab may bring it back: no SC_RESTORE, so the capture is not ended.
+    dialog->ShowWindow(SW_RESTORE);
+    ASSERT_FALSE(dialog->IsIconic());
+    const size_t saved = FilesIn(output.Path()).size();
+    {
+        TimerTicks ticks(dialog->m_hWnd);
+        const DWORD start = GetTickCount();
+        while (ticks.Count() < 3 && GetTickCount() - start < kHangMs)
+            PumpFor(10);
+        ASSERT_GE(ticks.Count(), 3) << "the timer did not tick in a minute";
+    }
+    EXPECT_EQ(saved, FilesIn(output.Path()).size()) << "a tick saved a picture while the window was shown";
+    EXPECT_TRUE(answerer->Shown().empty());
+    EXPECT_FALSE(dialog->IsIconic());
+
+    // Minimised again, the capture goes on where it stopped.
+    dialog->ShowWindow(SW_MINIMIZE);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
+    dialog->KillCaptureTimer();
+    const std::vector<std::wstring> names = FilesIn(output.Path());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+TEST_F(CaptureTick, OnlyYesToTheQuestionAtTheEndAsksTheShellToOpenTheOutputFolder)
+{
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        // One answerer at a time: the hook serves the newest only.
+        answerer.reset();
+        answerer = std::make_unique<MessageBoxAnswerer>(answer);
+        const std::wstring folder = output.File(answer == IDYES ? L"yes" : L"no");
+        ASSERT_NO_FATAL_FAILURE(Start(folder, L"10"));
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 1));
+        ASSERT_NO_FATAL_FAILURE(RestoreFromTaskbar());
+        PumpFor(100);
+        ASSERT_EQ(1u, answerer->Shown().size()) << "an error followed the question";
+        EXPECT_EQ(L"Capture is ended. Open the output folder?", answerer->Shown()[0].text);
+        if (answer == IDNO) {
+            EXPECT_TRUE(g_shellRequests.empty());
+            continue;
+        }
+        ASSERT_EQ(1u, g_shellRequests.size());
+        EXPECT_EQ(L"", g_shellRequests[0].verb) << "the default verb";
+        EXPECT_EQ(folder, g_shellRequests[0].file);
+        EXPECT_EQ(L"", g_shellRequests[0].parameters);
+        EXPECT_EQ(SW_SHOWNORMAL, g_shellRequests[0].show);
+    }
+}
+
+}  // namespace
