@@ -45,13 +45,12 @@ exe=$build/bin/tessilo.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 # Windows users get tessilo.exe alone: it may need only DLLs that come with Windows.
-windows_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll
-  ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll "
 for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
-  if [[ "$windows_dlls" != *" $dll "* ]]; then
-    echo "package.sh: tessilo.exe needs $dll, which Windows does not have" >&2
-    exit 1
-  fi
+  case $dll in
+    advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | gdiplus.dll | kernel32.dll | msvcrt.dll | \
+    ole32.dll | oleaut32.dll | shell32.dll | shlwapi.dll | user32.dll | uxtheme.dll | version.dll) ;;
+    *) echo "package.sh: tessilo.exe needs $dll, which Windows does not have" >&2; exit 1 ;;
+  esac
 done
 
 dist=$root/dist
