@@ -162,8 +162,9 @@ TEST(VersionBlock, ProgramCarriesTheProjectVersionInBothLanguages)
         EXPECT_EQ(L"tessilo.exe", block.String(language, L"OriginalFilename"));
     }
     EXPECT_EQ(L"Tessilo Application", block.String(kEnglish, L"FileDescription"));
-    EXPECT_NE(block.String(kEnglish, L"FileDescription"), block.String(kJapanese, L"FileDescription"));
-    EXPECT_EQ(0u, block.String(kJapanese, L"FileDescription").find(L"Tessilo "));
+    // UTF-8 in the script, UTF-16 in the file: "Tessilo アプリケーション".
+    EXPECT_EQ(L"Tessilo \x30A2\x30D7\x30EA\x30B1\x30FC\x30B7\x30E7\x30F3",
+              block.String(kJapanese, L"FileDescription"));
 }
 
 TEST(VersionBlock, AgreesWithTheAboutBoxAndTheManifest)
@@ -207,12 +208,16 @@ TEST(VersionBlock, CompanionCarriesTheSameVersionUnderItsOwnName)
     EXPECT_EQ(program.Translations(), companion.Translations());
     for (LANGID language : kLanguages) {
         SCOPED_TRACE(language);
-        for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"FileVersion", L"CompanyName", L"LegalCopyright"})
+        for (const wchar_t* name :
+             {L"ProductName", L"ProductVersion", L"FileVersion", L"CompanyName", L"LegalCopyright"})
             EXPECT_EQ(program.String(language, name), companion.String(language, name)) << name;
         EXPECT_EQ(L"tessilo-prtsc", companion.String(language, L"InternalName"));
         EXPECT_EQ(L"tessilo-prtsc.exe", companion.String(language, L"OriginalFilename"));
         EXPECT_NE(program.String(language, L"FileDescription"), companion.String(language, L"FileDescription"));
     }
+    // "Wine 用 Tessilo PrtSc 補助プログラム"
+    EXPECT_EQ(L"Wine \x7528 Tessilo PrtSc \x88DC\x52A9\x30D7\x30ED\x30B0\x30E9\x30E0",
+              companion.String(kJapanese, L"FileDescription"));
 }
 
 }  // namespace
