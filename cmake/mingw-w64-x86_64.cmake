@@ -13,3 +13,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # CTest runs every test program through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# Packages are looked for among the target's only: the host's GoogleTest (libgtest-dev) is built
+# for Linux. Boost.Regex is header-only, so the host's Boost headers serve the target as well.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(Boost_INCLUDE_DIR /usr/include CACHE PATH "Boost's headers (header-only Regex)")

@@ -14,6 +14,9 @@ unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 "$root/scripts/install-deps.sh" xvfb g++ openbox xdotool "${WAYLAND_PACKAGES[@]}" "${GNOME_PACKAGES[@]}"
 "$root/scripts/build.sh"
+# The download, made from this build (a relink): the exe may need only Windows' own DLLs, and the
+# zip holds exactly tessilo.exe, README.txt and LICENSE.txt.
+BUILD_DIR="$build" "$root/scripts/package.sh" >/dev/null
 
 # The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
 cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -68,9 +68,10 @@ std::wstring ClassFromOrdinal(int ordinal)
     }
 }
 
-const BYTE* FindResourceData(LPCWSTR type, LPCWSTR name, LANGID language, size_t& size)
+const BYTE* FindResourceData(LPCWSTR type, LPCWSTR name, LANGID language, size_t& size, HMODULE module = nullptr)
 {
-    HMODULE module = GetModuleHandleW(nullptr);
+    if (!module)
+        module = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceExW(module, type, name, language);
     if (!found)
         return nullptr;
@@ -86,10 +87,10 @@ INT_PTR CALLBACK InertDialogProc(HWND, UINT message, WPARAM, LPARAM)
 
 }  // namespace
 
-bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog)
+bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog, HMODULE module)
 {
     size_t size = 0;
-    const BYTE* data = FindResourceData(RT_DIALOG, MAKEINTRESOURCEW(id), language, size);
+    const BYTE* data = FindResourceData(RT_DIALOG, MAKEINTRESOURCEW(id), language, size, module);
     if (!data)
         return false;
     Reader reader(data, size);

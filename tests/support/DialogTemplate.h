@@ -27,8 +27,9 @@ struct DialogTemplate {
     std::vector<TemplateItem> items;
 };
 
-// False when the template is missing in that language.
-bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog);
+// False when the template is missing in that language. From the test program itself, or from
+// `module` (a program loaded as a data file).
+bool LoadDialogTemplate(int id, LANGID language, DialogTemplate& dialog, HMODULE module = nullptr);
 
 // A hidden dialog that the dialog manager made from the template in that language, its
 // procedure doing nothing; null when the template is missing. The caller destroys it.
