@@ -7,7 +7,18 @@ class CClipboardOpener {
 public:
     bool opened;
 
-    explicit CClipboardOpener(HWND owner) : opened(OpenClipboard(owner) != FALSE) {}
+    // Another program may hold the clipboard for a moment: a clipboard history or manager reading
+    // each new picture (Windows' own; GNOME's, through Wine). That is waited out; longer fails.
+    static constexpr int kOpenRetries = 10;
+    static constexpr DWORD kOpenRetryMs = 10;
+
+    explicit CClipboardOpener(HWND owner) : opened(OpenClipboard(owner) != FALSE)
+    {
+        for (int retry = 0; !opened && retry < kOpenRetries; ++retry) {
+            Sleep(kOpenRetryMs);
+            opened = OpenClipboard(owner) != FALSE;
+        }
+    }
     virtual ~CClipboardOpener()
     {
         if (opened)

@@ -1,5 +1,6 @@
 #include "image/CaptureImage.h"
 #include "image/Dib.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,46 @@ TEST_F(ClipboardImage, LaterReadsRefreshInPlaceOnlyTheSameLayout)
 
     EXPECT_TRUE(image.ready);
     ExpectClipboardReleased();
+}
+
+// Another program holding the clipboard open for `ms`: true once it holds it, false when it ended
+// unseen (a loaded machine may let a short hold pass between two looks).
+bool HoldClipboard(ChildProcess& holder, const wchar_t* ms)
+{
+    if (!holder.Start(L"clipboard_holder.exe", ms))
+        return false;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(1)) {
+        if (GetOpenClipboardWindow())
+            return true;
+        if (holder.WaitForExit(0) != STILL_ACTIVE)
+            return false;
+    }
+    return false;
+}
+
+// A clipboard history or manager reads each new picture and holds the clipboard while it does.
+TEST_F(ClipboardImage, AClipboardHeldForAMomentIsWaitedOutAndOneHeldLongerIsNot)
+{
+    PlaceDib(MakeDib(40, 4, 4, 32, kBitFields));
+    ASSERT_TRUE(image.Prepare(window));
+
+    bool held = false;
+    for (int attempt = 0; attempt < 5 && !held; ++attempt) {
+        ChildProcess moment;
+        held = HoldClipboard(moment, L"50");
+        if (held) {
+            EXPECT_TRUE(image.CopyFromClipboard());
+        }
+    }
+    ASSERT_TRUE(held) << "no holder was seen holding the clipboard";
+    ExpectClipboardReleased();
+
+    ChildProcess longer;
+    ASSERT_TRUE(HoldClipboard(longer, L"1000")) << "the holder never held the clipboard";
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_LT(GetTickCount() - start, 1000u) << "waited for as long as the clipboard was held";
+    longer.Kill();
 }
 
 TEST_F(ClipboardImage, ALaterBlockOfTheSameSizeWithAnotherHeaderLengthFails)
