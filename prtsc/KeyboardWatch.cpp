@@ -14,61 +14,26 @@ CKeyboardWatch::~CKeyboardWatch()
 
 bool CKeyboardWatch::Start(DWORD target, UINT posted)
 {
-    if (thread)
-        return hooked;
     targetThread = target;
     message = posted;
     g_watch = this;
-    answered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (answered && ready) {
-        thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId);
-        if (thread)
-            WaitForSingleObject(ready, INFINITE);
-    }
-    if (ready) {
-        CloseHandle(ready);
-        ready = nullptr;
-    }
-    if (!hooked)
-        Stop();
-    return hooked;
+    if (!answered)
+        answered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (answered && hook.Start(WH_KEYBOARD_LL, Hook))
+        return true;
+    Stop();
+    return false;
 }
 
 void CKeyboardWatch::Stop()
 {
-    if (thread) {
-        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    hook.Stop();
     if (answered) {
         CloseHandle(answered);
         answered = nullptr;
     }
-    threadId = 0;
-    hooked = false;
     if (g_watch == this)
         g_watch = nullptr;
-}
-
-DWORD WINAPI CKeyboardWatch::ThreadMain(void* self)
-{
-    auto* watch = static_cast<CKeyboardWatch*>(self);
-    MSG msg;
-    // The queue must exist before Stop can post WM_QUIT to it.
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Hook, GetModuleHandleW(nullptr), 0);
-    watch->hooked = hook != nullptr;
-    SetEvent(watch->ready);
-    if (!hook)
-        return 1;
-    // Low-level hooks are called through this thread's message loop.
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
-    UnhookWindowsHookEx(hook);
-    return 0;
 }
 
 LRESULT CALLBACK CKeyboardWatch::Hook(int code, WPARAM wParam, LPARAM lParam)

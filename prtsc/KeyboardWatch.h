@@ -4,6 +4,8 @@
 // long work (the screen grab) comes after the answer.
 #pragma once
 
+#include "prtsc/HookThread.h"
+
 #include <windows.h>
 
 class CKeyboardWatch {
@@ -25,15 +27,11 @@ public:
     void Stop();
 
 private:
-    static DWORD WINAPI ThreadMain(void* self);
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     void OnPrintScreen();
 
     DWORD targetThread = 0;
     UINT message = 0;
     HANDLE answered = nullptr;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
-    HANDLE ready = nullptr;
-    bool hooked = false;
+    CHookThread hook;
 };

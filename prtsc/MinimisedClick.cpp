@@ -32,54 +32,20 @@ CMinimisedClickWatch::~CMinimisedClickWatch()
 
 bool CMinimisedClickWatch::Start(DWORD target, UINT posted)
 {
-    if (thread)
-        return hooked;
     targetThread = target;
     message = posted;
     g_watch = this;
-    ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (ready) {
-        thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId);
-        if (thread)
-            WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
-        ready = nullptr;
-    }
-    if (!hooked)
-        Stop();
-    return hooked;
+    if (hook.Start(WH_MOUSE_LL, Hook))
+        return true;
+    Stop();
+    return false;
 }
 
 void CMinimisedClickWatch::Stop()
 {
-    if (thread) {
-        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
-    threadId = 0;
-    hooked = false;
+    hook.Stop();
     if (g_watch == this)
         g_watch = nullptr;
-}
-
-DWORD WINAPI CMinimisedClickWatch::ThreadMain(void* self)
-{
-    auto* watch = static_cast<CMinimisedClickWatch*>(self);
-    MSG msg;
-    // The queue must exist before Stop can post WM_QUIT to it.
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, Hook, GetModuleHandleW(nullptr), 0);
-    watch->hooked = hook != nullptr;
-    SetEvent(watch->ready);
-    if (!hook)
-        return 1;
-    // Low-level hooks are called through this thread's message loop.
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
-    UnhookWindowsHookEx(hook);
-    return 0;
 }
 
 LRESULT CALLBACK CMinimisedClickWatch::Hook(int code, WPARAM wParam, LPARAM lParam)

@@ -6,6 +6,8 @@
 // gives the one minimised window the restore a taskbar posts when a press lands in no window.
 #pragma once
 
+#include "prtsc/HookThread.h"
+
 #include <windows.h>
 
 class CMinimisedClickWatch {
@@ -25,13 +27,9 @@ public:
     static void OnPress(LPARAM lParam, HWND own);
 
 private:
-    static DWORD WINAPI ThreadMain(void* self);
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
 
     DWORD targetThread = 0;
     UINT message = 0;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
-    HANDLE ready = nullptr;
-    bool hooked = false;
+    CHookThread hook;
 };

@@ -10,7 +10,6 @@
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/PngFile.h"
 #include "tests/support/RegistryValueOverride.h"
-#include "tests/support/ScreenDib.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include "tests/support/Files.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
-#include "tests/support/ScreenDib.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
