@@ -39,6 +39,15 @@ protected:
         return box;
     }
 
+    // Start clicked as a person clicks it; the capture runs minimised until it has written `files`.
+    void ClickStartUntilFiles(size_t files)
+    {
+        ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
+        ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
+        ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+        ASSERT_TRUE(WaitForFiles(output.Path(), files, 5000)) << Describe(WaitForMessageBox(program, 0));
+    }
+
     void CloseWithEscape()
     {
         ASSERT_TRUE(ActivateWindow(dialog));
@@ -51,10 +60,7 @@ protected:
 TEST_F(Desktop, ACaptureEndedByTheWindowManagersRestoreAsksOnceAndTakesTheAnswerAtOnce)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
-    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    ASSERT_TRUE(WaitForFiles(output.Path(), 2, 5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_NO_FATAL_FAILURE(ClickStartUntilFiles(2));
 
     // As the window list of the window manager, or a taskbar, brings it back.
     ASSERT_TRUE(ActivateWindow(dialog));
@@ -79,10 +85,7 @@ TEST_F(Desktop, ACaptureStartedMaximisedEndsOnTheRestoreAndComesBackMaximised)
     PostMessageW(dialog, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     PumpFor(500);
     ASSERT_TRUE(IsZoomed(dialog));
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK)));
-    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    ASSERT_TRUE(WaitForFiles(output.Path(), 2, 5000)) << Describe(WaitForMessageBox(program, 0));
+    ASSERT_NO_FATAL_FAILURE(ClickStartUntilFiles(2));
 
     // The window manager keeps it maximised, and Wine brings it back as a maximised window.
     ASSERT_TRUE(ActivateWindow(dialog));
