@@ -6,11 +6,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
-#include "tests/support/MainDlgFixture.h"
-#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/CaptureFixture.h"
 #include "tests/support/PngFile.h"
 #include "tests/support/RegistryValueOverride.h"
-#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +42,6 @@ std::wstring ShotName(int number, const wchar_t* ext)
     return name;
 }
 
-// Longer than anything these captures wait for takes on a loaded machine: only a hang reaches it.
-constexpr DWORD kHangMs = 60000;
 
 std::wstring Resource(UINT id)
 {
@@ -54,59 +50,22 @@ std::wstring Resource(UINT id)
     return text;
 }
 
-class CaptureFault : public MainDlgFixture {
+class CaptureFault : public CaptureFixture {
 protected:
-    void SetUp() override
-    {
-        MainDlgFixture::SetUp();
-        answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
-        ASSERT_NE(nullptr, clipboard.Window());
-    }
-
     void TearDown() override
     {
         // The holder first: the clipboard it keeps open could not be emptied.
         holder.Kill();
-        answerer.reset();
-        MainDlgFixture::TearDown();
-    }
-
-    // One answerer at a time: the hook serves the newest only.
-    void AnswerWith(int button)
-    {
-        answerer.reset();
-        answerer = std::make_unique<MessageBoxAnswerer>(button);
+        CaptureFixture::TearDown();
     }
 
     void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
 
-    // Starts a capture at 10 per second into folder. Start empties the clipboard; a PlaceDib
-    // right after it stands for the picture of its PrtSc press.
+    // Starts a capture at 10 per second into folder.
     void Start(const std::wstring& folder, int ext)
     {
         ClickStart(folder, ext);
         ASSERT_EQ(1u, dialog->timerId) << "the capture did not start";
-    }
-
-    void ClickStart(const std::wstring& folder, int ext)
-    {
-        SetEditText(IDC_FOLDER, folder);
-        SetEditText(IDC_FILENAME, L"shot");
-        SelectItem(IDC_SEQ_WIDTH, 3);
-        SelectItem(IDC_EXTENSION, ext);
-        SetEditText(IDC_START_NUMBER, L"0");
-        SetEditText(IDC_SAVE_RATE, L"10");
-        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-
-    // Runs the capture until `count` files are written or a message box has been answered.
-    void RunUntilFiles(const std::wstring& folder, size_t count)
-    {
-        const DWORD start = GetTickCount();
-        while (FilesIn(folder).size() < count && answerer->Shown().empty() && GetTickCount() - start < kHangMs)
-            PumpFor(10);
-        ASSERT_GE(FilesIn(folder).size(), count)
-            << (answerer->Shown().empty() ? "no file came in a minute" : "capture ended early");
     }
 
     // Runs the capture until it ends with a message; its text.
@@ -142,10 +101,7 @@ protected:
         }
     }
 
-    std::unique_ptr<MessageBoxAnswerer> answerer;
-    ClipboardOwner clipboard;
     ChildProcess holder;
-    TestFolder output;
 };
 
 TEST_F(CaptureFault, APictureOnTheClipboardBeforeStartIsNeverSavedAndStartEndsWith130)

@@ -6,9 +6,7 @@
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
 #include "tests/support/ImportHook.h"
-#include "tests/support/MainDlgFixture.h"
-#include "tests/support/MessageBoxAnswerer.h"
-#include "tests/support/TestFolder.h"
+#include "tests/support/CaptureFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +18,6 @@
 
 namespace {
 
-// Longer than anything these captures wait for takes on a loaded machine: only a hang reaches it.
-constexpr DWORD kHangMs = 60000;
 
 // SetTimer as the product calls it: noted, then passed on.
 struct TimerRequest {
@@ -92,12 +88,12 @@ std::wstring ShotName(int number)
     return name;
 }
 
-class CaptureTick : public MainDlgFixture {
+class CaptureTick : public CaptureFixture {
 protected:
     void SetUp() override
     {
-        MainDlgFixture::SetUp();
-        ASSERT_NE(nullptr, clipboard.Window());
+        CaptureFixture::SetUp();
+        AnswerWith(IDNO);
         g_timerRequests.clear();
         g_shellRequests.clear();
         g_setTimer = setTimer.Original();
@@ -109,13 +105,7 @@ protected:
     // its PrtSc press would put there.
     void Start(const std::wstring& folder, const std::wstring& rate)
     {
-        SetEditText(IDC_FOLDER, folder);
-        SetEditText(IDC_FILENAME, L"shot");
-        SelectItem(IDC_SEQ_WIDTH, 3);
-        SelectItem(IDC_EXTENSION, 3);
-        SetEditText(IDC_START_NUMBER, L"0");
-        SetEditText(IDC_SAVE_RATE, rate);
-        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ClickStart(folder, 3, rate);
         ASSERT_NE(0u, dialog->timerId) << "the capture did not start";
         ASSERT_NE(0u, clipboard.Place(CF_DIB, MakeScreenDib(64, 48, false)));
     }
@@ -127,15 +117,6 @@ protected:
         while (!(dialog->capture.ready && dialog->IsIconic()) && GetTickCount() - start < kHangMs)
             PumpFor(10);
         ASSERT_TRUE(dialog->capture.ready && dialog->IsIconic()) << "the capture was not prepared in a minute";
-    }
-
-    void RunUntilFiles(const std::wstring& folder, size_t count)
-    {
-        const DWORD start = GetTickCount();
-        while (FilesIn(folder).size() < count && answerer->Shown().empty() && GetTickCount() - start < kHangMs)
-            PumpFor(10);
-        ASSERT_GE(FilesIn(folder).size(), count)
-            << (answerer->Shown().empty() ? "no file came in a minute" : "capture ended early");
     }
 
     // Ends the capture as the taskbar does and waits for the question to be answered.
@@ -160,9 +141,6 @@ protected:
 
     ImportHook setTimer{"user32.dll", "SetTimer", reinterpret_cast<const void*>(&NoteSetTimer)};
     ImportHook shellExecute{"shell32.dll", "ShellExecuteW", reinterpret_cast<const void*>(&NoteShellExecute)};
-    std::unique_ptr<MessageBoxAnswerer> answerer = std::make_unique<MessageBoxAnswerer>(IDNO);
-    ClipboardOwner clipboard;
-    TestFolder output;
 };
 
 TEST_F(CaptureTick, TheTimerRunsAtTheSaveRateAtBothEndsOfItsRange)
