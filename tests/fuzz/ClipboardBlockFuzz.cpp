@@ -3,22 +3,13 @@
 // pixel row that the bitmap conversion will read.
 #include "image/BmpFileHeader.h"
 #include "image/Dib.h"
+#include "tests/fuzz/Require.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -3,22 +3,13 @@
 // is given up on at once, so that each input runs without a pause.
 #include "image/Dib.h"
 #include "screen/FrameFile.h"
+#include "tests/fuzz/Require.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
