@@ -82,12 +82,5 @@ gnome_share_start() {  # exe
   local started=$SECONDS
   gnome_share_wait "$1" tessilo-screen.log || return 1
   echo "The GNOME portal shared the screen again without asking, in $((SECONDS - started)) s or less" >&2
-  # As the desktop's "stop sharing" does: the backend that casts the screen goes.
-  wayland_user_command
-  cat >"$WAYLAND_RUN/end-share.sh" <<SCRIPT
-pid=\$(${WAYLAND_COMMAND[*]} dbus-send --bus=unix:path=$WAYLAND_RUN/bus --print-reply --dest=org.freedesktop.DBus / \\
-  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.impl.portal.desktop.gnome | sed -n 's/^ *uint32 //p')
-kill "\$pid"
-SCRIPT
-  export TESSILO_END_SHARE="$WAYLAND_RUN/end-share.sh"
+  share_end_script org.freedesktop.impl.portal.desktop.gnome
 }

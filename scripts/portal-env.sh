@@ -14,6 +14,8 @@
 #   screen_share_start EXE     the screen source EXE sharing the screen, its ScreenCast calls
 #                              recorded; sets TESSILO_END_SHARE, TESSILO_PORTAL_CALLS and
 #                              TESSILO_SCREEN_LOG (its output)
+#   share_end_script NAME      the script that ends a share as the desktop does, by ending the
+#                              portal backend NAME; sets TESSILO_END_SHARE
 #   as_session_user CMD...     runs CMD as nobody with the session's environment
 #   wayland_session_stop       ends everything these started; safe to call on any path, twice
 
@@ -214,11 +216,16 @@ screen_share_start() {  # exe
     cat "$WAYLAND_RUN/tessilo-screen.log" >&2
     return 1
   fi
-  # As the desktop's "stop sharing" does: the backend that casts the screen goes.
+  share_end_script org.freedesktop.impl.portal.desktop.wlr
+}
+
+# Writes the script that ends the share as the desktop's "stop sharing" does: the portal backend
+# that casts the screen goes. Sets TESSILO_END_SHARE.
+share_end_script() {  # the backend's bus name
   wayland_user_command
   cat >"$WAYLAND_RUN/end-share.sh" <<SCRIPT
 pid=\$(${WAYLAND_COMMAND[*]} dbus-send --bus=unix:path=$WAYLAND_RUN/bus --print-reply --dest=org.freedesktop.DBus / \\
-  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.impl.portal.desktop.wlr | sed -n 's/^ *uint32 //p')
+  org.freedesktop.DBus.GetConnectionUnixProcessID string:$1 | sed -n 's/^ *uint32 //p')
 kill "\$pid"
 SCRIPT
   export TESSILO_END_SHARE="$WAYLAND_RUN/end-share.sh"

@@ -66,6 +66,18 @@ protected:
         return other;
     }
 
+    // Tessilo and its companion started, a capture of `ext` files at 10 per second minimised and
+    // running until it has written three.
+    void StartCaptureUntilThreeFiles(const wchar_t* ext)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
+        ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), ext, 0, L"10"));
+        PressStart();
+        ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
+        ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000))
+            << FilesIn(output.Path()).size() << " files; " << Describe(WaitForMessageBox(program, 0));
+    }
+
     Window window;
 };
 
@@ -148,11 +160,7 @@ TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
 
 TEST_F(ScreenShare, AClickIntoTheMinimisedWindowThatStaysOnScreenEndsTheCapture)
 {
-    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    PressStart();
-    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000));
+    ASSERT_NO_FATAL_FAILURE(StartCaptureUntilThreeFiles(L"bmp"));
 
     // sway ignores the minimise: the window stays on screen, where a person clicks into it.
     ASSERT_TRUE(FocusAndClickInside(dialog));
@@ -168,11 +176,7 @@ TEST_F(ScreenShare, AClickIntoTheMinimisedWindowThatStaysOnScreenEndsTheCapture)
 
 TEST_F(ScreenShare, FocusingTheMinimisedWindowThroughTheDesktopEndsTheCapture)
 {
-    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
-    PressStart();
-    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000));
+    ASSERT_NO_FATAL_FAILURE(StartCaptureUntilThreeFiles(L"bmp"));
 
     // As the desktop's window list, or a click that sway sees, brings it to the front: sway
     // takes back the minimise, and Wine hears of a tiled, maximised window.
@@ -190,12 +194,7 @@ TEST_F(ScreenShare, EndingTheShareEndsTheCaptureWithTessilosMessage)
 {
     const char* endShare = std::getenv("TESSILO_END_SHARE");
     ASSERT_NE(nullptr, endShare);
-    ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
-    ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"png", 0, L"10"));
-    PressStart();
-    ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000))
-        << FilesIn(output.Path()).size() << " files; " << Describe(WaitForMessageBox(program, 0));
+    ASSERT_NO_FATAL_FAILURE(StartCaptureUntilThreeFiles(L"png"));
 
     ASSERT_TRUE(RunHostCommand(std::string("sh ") + endShare));
 
