@@ -1,5 +1,6 @@
 // A copy of tessilo.exe in a folder that also holds DLLs named as Windows' own, as a Downloads
 // folder may: none of them may load, however much of the program runs.
+#include "app/SystemLibrary.h"
 #include "res/resource.h"
 #include "tests/support/Companion.h"
 #include "tests/support/Files.h"
@@ -104,6 +105,21 @@ TEST_F(PlantedDlls, TheMarkersShowALoad)
     ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"planted\\version.dll").c_str(), copy.c_str(), FALSE));
     EXPECT_EQ(nullptr, LoadLibraryW(copy.c_str()));
     EXPECT_TRUE(elsewhere.Exists(L"marker-check.dll.loaded"));
+}
+
+// The helper that others use for their own loads, such as dwmapi's.
+TEST_F(PlantedDlls, TheSystemLibraryLoadTakesSystem32sDllAndNeverTheProgramsFolders)
+{
+    const HMODULE dwmapi = LoadSystemLibrary(L"dwmapi.dll");
+    EXPECT_NE(nullptr, dwmapi);
+    FreeLibrary(dwmapi);
+
+    const std::wstring beside = TestProgramFolder() + L"tessilo-planted-check.dll";
+    ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"planted\\version.dll").c_str(), beside.c_str(), FALSE));
+    EXPECT_EQ(nullptr, LoadSystemLibrary(L"tessilo-planted-check.dll"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((beside + L".loaded").c_str()));
+    DeleteFileW((beside + L".loaded").c_str());
+    DeleteFileW(beside.c_str());
 }
 
 TEST_F(PlantedDlls, NoneLoadsThroughAStartAboutThePickerBothCapturesAndTheClose)
