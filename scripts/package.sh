@@ -44,12 +44,15 @@ BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" tessilo >/dev/nul
 exe=$build/bin/tessilo.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
-# Windows users get tessilo.exe alone: it may need only DLLs that come with Windows.
+# Windows users get tessilo.exe alone: it may need only DLLs that come with Windows. The loader
+# binds these before the program's first line runs, so each must be one that Windows never takes
+# from the program's folder (a KnownDLL, or comctl32 through the manifest); any other DLL is
+# loaded at run time from System32 (app/SystemLibrary.h).
 for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
   case $dll in
     advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | gdiplus.dll | kernel32.dll | msvcrt.dll | \
-    ole32.dll | oleaut32.dll | shell32.dll | shlwapi.dll | user32.dll | uxtheme.dll | version.dll) ;;
-    *) echo "package.sh: tessilo.exe needs $dll, which Windows does not have" >&2; exit 1 ;;
+    ole32.dll | oleaut32.dll | shell32.dll | shlwapi.dll | user32.dll) ;;
+    *) echo "package.sh: tessilo.exe imports $dll, which Windows lacks or may take from the program's folder" >&2; exit 1 ;;
   esac
 done
 

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-CaptureSettings g_settings;
+CaptureSettings g_settings{CaptureSettings::WithoutFolder{}};
 
 std::wstring DefaultOutputFolder()
 {
@@ -12,9 +12,13 @@ std::wstring DefaultOutputFolder()
     return path;
 }
 
-CaptureSettings::CaptureSettings()
-    : folderHistory({DefaultOutputFolder()}),
-      specHistory({L"Tessilo"}),
+CaptureSettings::CaptureSettings() : CaptureSettings(WithoutFolder{})
+{
+    folderHistory.Push(DefaultOutputFolder());
+}
+
+CaptureSettings::CaptureSettings(WithoutFolder)
+    : specHistory({L"Tessilo"}),
       extensions({L"png", L"Png", L"PNG", L"bmp", L"Bmp", L"BMP"})
 {
 }

@@ -15,10 +15,15 @@ struct CaptureSettings {
 
     // Defaults; asks the shell for the user's pictures folder.
     CaptureSettings();
+    // Defaults without any folder, asking the shell nothing: g_settings is built before the entry
+    // point, which must limit where DLLs come from before the shell loads any.
+    struct WithoutFolder {};
+    explicit CaptureSettings(WithoutFolder);
 
-    // From and to HKEY_CURRENT_USER\Software\Norvane\Tessilo32\Setting. Load keeps whatever
-    // cannot be read and brings the numbers and the extension into their ranges; both go on past
-    // a failed item and return false at the end.
+    // From and to HKEY_CURRENT_USER\Software\Norvane\Tessilo32\Setting. Load first gives a record
+    // without any folder the pictures folder, keeps whatever cannot be read and brings the
+    // numbers and the extension into their ranges; both go on past a failed item and return
+    // false at the end.
     bool Load();
     bool Save() const;
 

@@ -70,6 +70,8 @@ bool SaveHistory(HKEY root, const std::wstring& path, const ValueHistory& histor
 
 bool CaptureSettings::Load()
 {
+    if (folderHistory.Empty())
+        folderHistory.Push(DefaultOutputFolder());
     SettingsLocation location;
     if (location.Open(HKEY_CURRENT_USER, IDS_MAKER_NAME, IDS_PRODUCT_NAME) != ERROR_SUCCESS)
         return false;

@@ -48,6 +48,24 @@ TEST_F(SettingsStore, AFirstStartKeepsTheDefaultsAndLeavesOnlyTheEmptyRoot)
     EXPECT_EQ(0u, values);
 }
 
+// g_settings is built so, before the entry point: it gets its folder at its first load.
+TEST_F(SettingsStore, ARecordBuiltWithoutAFolderGetsThePicturesFolderOrTheStoredOnesOnLoad)
+{
+    CaptureSettings firstStart{CaptureSettings::WithoutFolder{}};
+    EXPECT_TRUE(firstStart.folderHistory.Empty());
+    EXPECT_FALSE(firstStart.Load());
+    EXPECT_EQ(std::vector<std::wstring>{DefaultOutputFolder()}, Entries(firstStart.folderHistory));
+
+    CaptureSettings stored;
+    stored.folderHistory.Resize(0);
+    stored.folderHistory.Push(L"D:\\older");
+    stored.folderHistory.Push(L"D:\\shots");
+    ASSERT_TRUE(stored.Save());
+    CaptureSettings later{CaptureSettings::WithoutFolder{}};
+    EXPECT_TRUE(later.Load());
+    EXPECT_EQ((std::vector<std::wstring>{L"D:\\shots", L"D:\\older"}), Entries(later.folderHistory));
+}
+
 TEST_F(SettingsStore, SaveWritesTheLayoutValueByValueAndLoadReadsItBack)
 {
     CaptureSettings saved;

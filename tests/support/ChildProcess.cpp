@@ -20,8 +20,12 @@ ChildProcess::~ChildProcess()
 
 bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments, int showCommand)
 {
+    return StartPath(TestProgramFolder() + program, arguments, showCommand);
+}
+
+bool ChildProcess::StartPath(const std::wstring& path, const std::wstring& arguments, int showCommand)
+{
     Kill();
-    std::wstring path = TestProgramFolder() + program;
     std::wstring commandLine = L"\"" + path + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;

@@ -20,6 +20,8 @@ public:
     // Starts `program` (a file name beside the test program) with `arguments`, and with
     // `showCommand` as its start-up show command unless it is kNoShowCommand.
     bool Start(const std::wstring& program, const std::wstring& arguments = L"", int showCommand = kNoShowCommand);
+    // The same for a program given by its full path.
+    bool StartPath(const std::wstring& path, const std::wstring& arguments = L"", int showCommand = kNoShowCommand);
     // A top-level window of the process that `match` takes, waiting up to `timeoutMs`.
     HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const;
     // A visible top-level window of the process with this class and caption (either may be

@@ -6,3 +6,10 @@ HWND StartProgram(ChildProcess& program, int showCommand)
         return nullptr;
     return program.WaitForWindow(L"#32770", L"Tessilo", 20000);
 }
+
+HWND StartProgramAt(ChildProcess& program, const std::wstring& path)
+{
+    if (!program.StartPath(path))
+        return nullptr;
+    return program.WaitForWindow(L"#32770", L"Tessilo", 20000);
+}
