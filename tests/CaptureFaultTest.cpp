@@ -481,19 +481,42 @@ TEST_F(SnippingKey, WhereThePressCopiesTheScreenTheKeyIsPressedAndNothingPlaced)
     }
 }
 
+template <class Function>
+Function User32(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 DPI_AWARENESS_CONTEXT ThreadDpiContext()
 {
-    using GetContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
-    const auto get = reinterpret_cast<GetContext>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetThreadDpiAwarenessContext")));
+    const auto get = User32<DPI_AWARENESS_CONTEXT(WINAPI*)()>("GetThreadDpiAwarenessContext");
     return get ? get() : nullptr;
 }
 
+// The thread's DPI context while it lives, put back afterwards.
+class ThreadDpiContextSet {
+public:
+    explicit ThreadDpiContextSet(DPI_AWARENESS_CONTEXT context)
+        : set(User32<decltype(set)>("SetThreadDpiAwarenessContext")), previous(set ? set(context) : nullptr)
+    {
+    }
+    ~ThreadDpiContextSet()
+    {
+        if (previous)
+            set(previous);
+    }
+    ThreadDpiContextSet(const ThreadDpiContextSet&) = delete;
+    ThreadDpiContextSet& operator=(const ThreadDpiContextSet&) = delete;
+    bool Done() const { return previous != nullptr; }
+
+private:
+    DPI_AWARENESS_CONTEXT(WINAPI* set)(DPI_AWARENESS_CONTEXT);
+    DPI_AWARENESS_CONTEXT previous;
+};
+
 bool IsPerMonitorAware(DPI_AWARENESS_CONTEXT context)
 {
-    using GetAwareness = int(WINAPI*)(DPI_AWARENESS_CONTEXT);
-    const auto awareness = reinterpret_cast<GetAwareness>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetAwarenessFromDpiAwarenessContext")));
+    const auto awareness = User32<int(WINAPI*)(DPI_AWARENESS_CONTEXT)>("GetAwarenessFromDpiAwarenessContext");
     return awareness && awareness(context) == 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
 }
 
@@ -513,20 +536,22 @@ BOOL WINAPI NoteBitBlt(HDC target, int x, int y, int width, int height, HDC sour
 TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareAndTheDialogKeepsItsOwnDpiContext)
 {
     ASSERT_NO_FATAL_FAILURE(Plant(1, L"22631"));
-    const DPI_AWARENESS_CONTEXT before = ThreadDpiContext();
-    ASSERT_NE(nullptr, before) << "no per-thread DPI context here";
-    ASSERT_FALSE(IsPerMonitorAware(before)) << "the program is system-aware";
+    // As the program's manifest makes its thread on Windows; Wine makes every thread per-monitor.
+    ThreadDpiContextSet systemAware(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+    ASSERT_TRUE(systemAware.Done()) << "no per-thread DPI context here";
+    ASSERT_FALSE(IsPerMonitorAware(ThreadDpiContext()));
     g_blitsPerMonitor.clear();
     {
         ImportHook blit{"gdi32.dll", "BitBlt", reinterpret_cast<const void*>(&NoteBitBlt)};
         ASSERT_TRUE(blit.Installed());
         g_bitBlt = blit.Original();
-        Start(output.Path(), 3);
+        // Called directly: a message dispatched to the dialog runs in the dialog's own context.
+        dialog->printScreen.Choose();
+        dialog->printScreen.Simulate(dialog->m_hWnd);
     }
     EXPECT_EQ(std::vector<bool>{true}, g_blitsPerMonitor);
     EXPECT_FALSE(IsPerMonitorAware(ThreadDpiContext())) << "the grab left the thread per-monitor aware";
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
-    dialog->KillCaptureTimer();
 }
 
 }  // namespace
