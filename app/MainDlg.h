@@ -7,6 +7,7 @@
 #include "app/MessageLoop.h"
 #include "app/SimpleMsgImpl.h"
 #include "app/SingleTimerImpl.h"
+#include "capture/PrintScreen.h"
 #include "image/CaptureImage.h"
 #include "res/resource.h"
 #include "settings/CaptureSettings.h"
@@ -34,6 +35,7 @@ public:
     int32_t prepareAttempts = 0;
     int32_t tickCount = 0;
     CCaptureImage capture;
+    CPrintScreen printScreen;
 
     // Modeless, no owner; the window or null.
     HWND Create();

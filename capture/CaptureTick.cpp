@@ -1,7 +1,6 @@
 // The capture timer: prepare the capture image, minimise, then save one picture per tick.
 #include "app/MainDlg.h"
 #include "capture/PrintScreen.h"
-#include "capture/SnippingKey.h"
 
 namespace ts {
 
@@ -26,10 +25,7 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
         if (prepareAttempts < kPrepareAttempts)
             return;
         KillCaptureTimer();
-        std::wstring text = ResourceString(IDS_ERR_PREPARE_CAPTURE);
-        if (ReadPrintScreenKey() == PrintScreenKey::MayOpenSnipping)
-            text += L"\n\n" + ResourceString(IDS_HINT_SNIPPING_KEY);
-        ShowMessage(text, MB_ICONERROR);
+        ShowMessage(IDS_ERR_PREPARE_CAPTURE, MB_ICONERROR);
         return;
     }
 
@@ -52,7 +48,7 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
             return;
         }
     }
-    SimulatePrintScreen();
+    printScreen.Simulate(m_hWnd);
     ++tickCount;
 }
 

@@ -25,16 +25,12 @@ unsigned long WindowsBuild()
 
 }  // namespace
 
-PrintScreenKey ReadPrintScreenKey()
+bool PrintScreenCopiesScreen()
 {
     RegistryKey key;
     DWORD enabled = 0;
-    const bool stored = key.Open(HKEY_CURRENT_USER, L"Control Panel\\Keyboard") == ERROR_SUCCESS
-        && key.QueryDwordValue(L"PrintScreenKeyForSnippingEnabled", enabled);
-    if (stored && enabled == 0)
-        return PrintScreenKey::CopiesScreen;
-    const bool windows11 = WindowsBuild() >= kFirstWindows11Build;
-    if (stored)
-        return windows11 ? PrintScreenKey::OpensSnipping : PrintScreenKey::OpensSnippingOnWindows10;
-    return windows11 ? PrintScreenKey::MayOpenSnipping : PrintScreenKey::CopiesScreen;
+    if (key.Open(HKEY_CURRENT_USER, L"Control Panel\\Keyboard") == ERROR_SUCCESS
+        && key.QueryDwordValue(L"PrintScreenKeyForSnippingEnabled", enabled))
+        return enabled == 0;
+    return WindowsBuild() < kFirstWindows11Build;
 }

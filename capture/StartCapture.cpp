@@ -3,7 +3,6 @@
 #include "capture/OutputFolder.h"
 #include "capture/OutputNaming.h"
 #include "capture/PrintScreen.h"
-#include "capture/SnippingKey.h"
 #include "ui/ComboBox.h"
 
 #include <shellapi.h>
@@ -34,19 +33,6 @@ void CMainDlg::OnStart()
     CaptureSettings work = g_settings;
     if (!ReadInputs(work))
         return;
-    // Snipping would take every press: say so before anything is made, asked or deleted.
-    switch (ReadPrintScreenKey()) {
-    case PrintScreenKey::OpensSnipping:
-        ShowMessage(IDS_ERR_SNIPPING_KEY, MB_ICONERROR);
-        return;
-    case PrintScreenKey::OpensSnippingOnWindows10:
-        ShowMessage(IDS_ERR_SNIPPING_KEY_WIN10, MB_ICONERROR);
-        return;
-    case PrintScreenKey::CopiesScreen:
-    case PrintScreenKey::MayOpenSnipping:
-        break;
-    }
-
     const std::wstring folder = work.folderHistory.Front();
     if (EnsureOutputFolder(folder) != 0) {
         ShowMessage(IDS_ERR_CREATE_FOLDER, MB_ICONERROR);
@@ -76,9 +62,10 @@ void CMainDlg::OnStart()
     SaveSettings();
 
     capture.Reset();
+    printScreen.Choose();
     // A picture copied before Start must never pass for the screen when the press puts none there.
     ClearClipboard(m_hWnd);
-    SimulatePrintScreen();
+    printScreen.Simulate(m_hWnd);
     prepareAttempts = 0;
     StartCaptureTimer(100);
 }

@@ -1,7 +1,7 @@
 #include "prtsc/FrameFileScreen.h"
 
 #include "image/ClipboardGuards.h"
-#include "prtsc/HandleOwner.h"
+#include "image/HandleOwner.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "image/HandleOwner.h"
 #include "prtsc/FrameFileScreen.h"
-#include "prtsc/HandleOwner.h"
 #include "prtsc/KeyboardWatch.h"
 #include "prtsc/MinimisedClick.h"
 #include "prtsc/ScreenClipboard.h"

@@ -6,8 +6,8 @@
 // on a timer of its own does not find it taken.
 #pragma once
 
-#include "prtsc/HandleOwner.h"
-#include "prtsc/ScreenGrab.h"
+#include "image/HandleOwner.h"
+#include "image/ScreenGrab.h"
 
 #include <windows.h>
 

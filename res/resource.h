@@ -27,13 +27,10 @@
 #define IDS_ERR_FOLDER_EMPTY        141
 #define IDS_ERR_DELETE_FILES        142
 #define IDS_ERR_COMBO_VALUE         143
-#define IDS_ERR_SNIPPING_KEY        144
-#define IDS_HINT_SNIPPING_KEY       145
 #define IDS_ERR_SAVE_RATE           146
 #define IDS_ERR_FILENAME_CHARS      147
 #define IDS_ERR_DEVICE_NAME         148
 #define IDS_ERR_PATH_TOO_LONG       149
-#define IDS_ERR_SNIPPING_KEY_WIN10  150
 
 // Main dialog controls
 #define IDC_FOLDER                  1000

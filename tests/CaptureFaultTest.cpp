@@ -8,7 +8,9 @@
 #include "tests/support/Files.h"
 #include "tests/support/CaptureFixture.h"
 #include "tests/support/PngFile.h"
+#include "tests/support/ImportHook.h"
 #include "tests/support/RegistryValueOverride.h"
+#include "tests/support/ScreenCover.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -338,84 +341,217 @@ TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWa
 }
 
 // Windows 11 can give PrtSc to screen snipping; its setting and the build number are planted in
-// the tests' own prefix and put back afterwards.
+// the tests' own prefix and put back afterwards. Under Wine a press puts nothing on the
+// clipboard, as snipping does; a keyboard hook counts every press that reaches the system.
 class SnippingKey : public CaptureFault {
 protected:
-    // The key of a press stays down: no key-up is ever sent.
-    static void ReleasePrintScreen() { keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0); }
-    static bool PrintScreenPressed() { return (GetAsyncKeyState(VK_SNAPSHOT) & 0x8000) != 0; }
+    void SetUp() override
+    {
+        CaptureFault::SetUp();
+        presses = 0;
+        hook = SetWindowsHookExW(WH_KEYBOARD_LL, CountPresses, GetModuleHandleW(nullptr), 0);
+        ASSERT_NE(nullptr, hook);
+    }
+    void TearDown() override
+    {
+        if (hook)
+            UnhookWindowsHookEx(hook);
+        // The key of a press stays down: no key-up is ever sent.
+        keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0);
+        CaptureFault::TearDown();
+    }
 
+    // The setting as stored (none when negative) and the build.
+    void Plant(int setting, const wchar_t* buildNumber)
+    {
+        ASSERT_TRUE(setting < 0 ? snipping.Delete() : snipping.SetNumber(static_cast<DWORD>(setting)));
+        ASSERT_TRUE(build.SetString(buildNumber));
+    }
+
+    static int presses;
+
+private:
+    static LRESULT CALLBACK CountPresses(int code, WPARAM message, LPARAM lParam)
+    {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (code == HC_ACTION && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && key->vkCode == VK_SNAPSHOT)
+            ++presses;
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+
+    HHOOK hook = nullptr;
     RegistryValueOverride snipping{HKEY_CURRENT_USER, L"Control Panel\\Keyboard", L"PrintScreenKeyForSnippingEnabled"};
     RegistryValueOverride build{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                                 L"CurrentBuildNumber"};
 };
 
-TEST_F(SnippingKey, TurnedOnItStopsStartBeforeAFolderIsMadeAFileDeletedOrAKeyPressed)
+int SnippingKey::presses = 0;
+
+// The DWORD the clipboard holds in a registered format, or -1.
+int64_t ClipboardDword(const wchar_t* formatName)
 {
-    ASSERT_TRUE(snipping.SetNumber(1));
-    ASSERT_TRUE(build.SetString(L"22631"));
-    ASSERT_TRUE(output.Write(ShotName(0, L"bmp"), "old"));
-    const std::wstring missing = output.File(L"new");
-    ReleasePrintScreen();
-    for (const std::wstring& folder : {output.Path(), missing}) {
-        SCOPED_TRACE(folder);
-        // Yes, so that an overwrite question would delete.
-        AnswerWith(IDYES);
-        ClickStart(folder, 3);
-        EXPECT_TRUE(answerer->ShowedOnlyTheError(
-            L"the PrtSc key opens screen snipping on this Windows, so no screen picture reaches the clipboard\n\n"
-            L"turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, Keyboard, "
-            L"and start again"));
+    int64_t value = -1;
+    const UINT format = RegisterClipboardFormatW(formatName);
+    if (!OpenClipboard(nullptr))
+        return value;
+    if (HGLOBAL data = GetClipboardData(format)) {
+        const void* bytes = GlobalLock(data);
+        if (bytes && GlobalSize(data) >= sizeof(DWORD)) {
+            DWORD dword;
+            std::memcpy(&dword, bytes, sizeof dword);
+            value = dword;
+        }
+        if (bytes)
+            GlobalUnlock(data);
     }
-    EXPECT_EQ("old", output.Read(ShotName(0, L"bmp")));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(missing.c_str()));
-    EXPECT_EQ(0u, dialog->timerId);
-    EXPECT_FALSE(PrintScreenPressed());
-    EXPECT_FALSE(dialog->IsIconic());
-    EXPECT_NE(missing, g_settings.folderHistory.Front());
-    EXPECT_EQ(kMissingNumber, StoredNumber(kSettingsKey, L"Start")) << "the settings were saved";
+    CloseClipboard();
+    return value;
 }
 
-// Windows 10 keeps the setting on another page, under another name.
-TEST_F(SnippingKey, TurnedOnOnWindows10ItNamesWindows10sSetting)
+// A BMP of the whole virtual screen with the header of the clipboard's screen DIB, every pixel
+// `colour`.
+void ExpectScreenOfOneColour(const std::string& file, COLORREF colour)
 {
-    ASSERT_TRUE(snipping.SetNumber(1));
-    ASSERT_TRUE(build.SetString(L"19045"));
-    ClickStart(output.Path(), 3);
-    EXPECT_TRUE(answerer->ShowedOnlyTheError(
-        L"the PrtSc key opens screen snipping on this Windows, so no screen picture reaches the clipboard\n\n"
-        L"turn off \"Use the PrtScn button to open screen snipping\" in Settings, Ease of Access, Keyboard, "
-        L"and start again"));
-    EXPECT_EQ(0u, dialog->timerId);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const std::string expected = BmpFileOf(MakeScreenDib(width, height, false));
+    ASSERT_EQ(expected.size(), file.size());
+    EXPECT_EQ(expected.substr(0, 66), file.substr(0, 66)) << "the headers";
+    const uint32_t rgb = static_cast<uint32_t>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    size_t other = 0;
+    for (size_t at = 66; at < file.size(); at += 4) {
+        uint32_t pixel;
+        std::memcpy(&pixel, &file[at], 4);
+        other += (pixel & 0xFFFFFF) != rgb;
+    }
+    EXPECT_EQ(0u, other) << "pixels of another colour";
 }
 
-TEST_F(SnippingKey, WithoutTheSettingOnlyWindows11AddsTheHintToAFailedPreparation)
+// The setting 1 on either Windows, or Windows 11 without it: the capture records all the same,
+// with no key event at all, and its pictures are kept out of the clipboard history.
+TEST_F(SnippingKey, WhereThePressWouldSnipTheScreenIsPlacedOnTheClipboardWithoutAKeyEvent)
 {
-    ASSERT_TRUE(snipping.Delete());
-    dialog->ShowWindow(SW_SHOWNORMAL);
-    Start(output.Path(), 3);
-    EXPECT_EQ(L"failed to preparing capture", RunUntilMessage()) << "Wine's own build is older than Windows 11";
-
-    ASSERT_TRUE(build.SetString(L"22631"));
-    AnswerWith(IDOK);
-    Start(output.Path(), 3);
-    EXPECT_EQ(L"failed to preparing capture\n\non Windows 11 the PrtSc key may open screen snipping instead: "
-              L"turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, Keyboard",
-              RunUntilMessage());
-    EXPECT_TRUE(FilesIn(output.Path()).empty());
+    const struct {
+        int setting;
+        const wchar_t* build;
+        COLORREF colour;
+    } cases[] = {{1, L"22631", RGB(0, 176, 0)}, {-1, L"22631", RGB(200, 40, 90)}, {1, L"19045", RGB(20, 60, 220)}};
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "setting " << c.setting << ", build " << c.build);
+        ASSERT_NO_FATAL_FAILURE(Plant(c.setting, c.build));
+        const std::wstring folder = output.File(std::to_wstring(index++));
+        ScreenCover cover(c.colour);
+        Start(folder, 3);
+        for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing",
+                                      L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"})
+            EXPECT_EQ(0, ClipboardDword(marker)) << marker;
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
+        dialog->KillCaptureTimer();
+        dialog->ShowWindow(SW_SHOWNORMAL);
+        EXPECT_TRUE(answerer->Shown().empty());
+        for (const std::wstring& name : FilesIn(folder)) {
+            SCOPED_TRACE(name);
+            ExpectScreenOfOneColour(ReadWholeFile(folder + L"\\" + name), c.colour);
+        }
+        EXPECT_EQ(0, presses);
+    }
 }
 
-TEST_F(SnippingKey, TurnedOffOnWindows11TheCaptureRunsAsEver)
+// The setting 0 on Windows 11, or Windows 10 without it: PrtSc copies the screen, and is pressed.
+TEST_F(SnippingKey, WhereThePressCopiesTheScreenTheKeyIsPressedAndNothingPlaced)
 {
-    ASSERT_TRUE(snipping.SetNumber(0));
-    ASSERT_TRUE(build.SetString(L"22631"));
     const std::string block = MakeScreenDib(64, 48, false);
-    ReleasePrintScreen();
-    Start(output.Path(), 3);
-    EXPECT_TRUE(PrintScreenPressed());
-    PlaceDib(block);
-    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
-    EXPECT_TRUE(answerer->Shown().empty());
+    int index = 0;
+    for (const auto& c : {std::make_pair(0, L"22631"), std::make_pair(-1, L"19045")}) {
+        SCOPED_TRACE(testing::Message() << "setting " << c.first << ", build " << c.second);
+        ASSERT_NO_FATAL_FAILURE(Plant(c.first, c.second));
+        const std::wstring folder = output.File(std::to_wstring(index++));
+        presses = 0;
+        Start(folder, 3);
+        PumpFor(50);
+        EXPECT_EQ(1, presses);
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
+        PlaceDib(block);
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
+        dialog->KillCaptureTimer();
+        dialog->ShowWindow(SW_SHOWNORMAL);
+        EXPECT_GE(presses, 2);
+        EXPECT_TRUE(answerer->Shown().empty());
+    }
+}
+
+template <class Function>
+Function User32(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+DPI_AWARENESS_CONTEXT ThreadDpiContext()
+{
+    const auto get = User32<DPI_AWARENESS_CONTEXT(WINAPI*)()>("GetThreadDpiAwarenessContext");
+    return get ? get() : nullptr;
+}
+
+// The thread's DPI context while it lives, put back afterwards.
+class ThreadDpiContextSet {
+public:
+    explicit ThreadDpiContextSet(DPI_AWARENESS_CONTEXT context)
+        : set(User32<decltype(set)>("SetThreadDpiAwarenessContext")), previous(set ? set(context) : nullptr)
+    {
+    }
+    ~ThreadDpiContextSet()
+    {
+        if (previous)
+            set(previous);
+    }
+    ThreadDpiContextSet(const ThreadDpiContextSet&) = delete;
+    ThreadDpiContextSet& operator=(const ThreadDpiContextSet&) = delete;
+    bool Done() const { return previous != nullptr; }
+
+private:
+    DPI_AWARENESS_CONTEXT(WINAPI* set)(DPI_AWARENESS_CONTEXT);
+    DPI_AWARENESS_CONTEXT previous;
+};
+
+bool IsPerMonitorAware(DPI_AWARENESS_CONTEXT context)
+{
+    const auto awareness = User32<int(WINAPI*)(DPI_AWARENESS_CONTEXT)>("GetAwarenessFromDpiAwarenessContext");
+    return awareness && awareness(context) == 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+}
+
+// Each blit of the product's code notes whether its thread then saw every monitor in its own
+// pixels.
+std::vector<bool> g_blitsPerMonitor;
+// The system's BitBlt: a plain call would come back here through the swapped import.
+const void* g_bitBlt = nullptr;
+
+BOOL WINAPI NoteBitBlt(HDC target, int x, int y, int width, int height, HDC source, int x1, int y1, DWORD rop)
+{
+    g_blitsPerMonitor.push_back(IsPerMonitorAware(ThreadDpiContext()));
+    return reinterpret_cast<decltype(&BitBlt)>(g_bitBlt)(target, x, y, width, height, source, x1, y1, rop);
+}
+
+// Monitors of different scales cannot be had under Wine: the context is what can be checked.
+TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareAndTheDialogKeepsItsOwnDpiContext)
+{
+    ASSERT_NO_FATAL_FAILURE(Plant(1, L"22631"));
+    // As the program's manifest makes its thread on Windows; Wine makes every thread per-monitor.
+    ThreadDpiContextSet systemAware(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+    ASSERT_TRUE(systemAware.Done()) << "no per-thread DPI context here";
+    ASSERT_FALSE(IsPerMonitorAware(ThreadDpiContext()));
+    g_blitsPerMonitor.clear();
+    {
+        ImportHook blit{"gdi32.dll", "BitBlt", reinterpret_cast<const void*>(&NoteBitBlt)};
+        ASSERT_TRUE(blit.Installed());
+        g_bitBlt = blit.Original();
+        // Called directly: a message dispatched to the dialog runs in the dialog's own context.
+        dialog->printScreen.Choose();
+        dialog->printScreen.Simulate(dialog->m_hWnd);
+    }
+    EXPECT_EQ(std::vector<bool>{true}, g_blitsPerMonitor);
+    EXPECT_FALSE(IsPerMonitorAware(ThreadDpiContext())) << "the grab left the thread per-monitor aware";
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Companion.h"
+#include "tests/support/ScreenCover.h"
 
 #include <gtest/gtest.h>
 
@@ -49,40 +50,6 @@ std::vector<unsigned char> WaitForClipboardDib(DWORD timeoutMs)
     }
     return dib;
 }
-
-// A window of one colour over the whole virtual screen, in front of everything, while it lives.
-class ScreenCover {
-public:
-    explicit ScreenCover(COLORREF colour)
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        // Unregistering the class deletes its brush.
-        windowClass.hbrBackground = CreateSolidBrush(colour);
-        windowClass.lpszClassName = kClass;
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP | WS_VISIBLE,
-                                 GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
-        UpdateWindow(window);
-        PumpFor(500);
-    }
-    ~ScreenCover()
-    {
-        if (window)
-            DestroyWindow(window);
-        UnregisterClassW(kClass, GetModuleHandleW(nullptr));
-        PumpFor(500);
-    }
-    ScreenCover(const ScreenCover&) = delete;
-    ScreenCover& operator=(const ScreenCover&) = delete;
-
-private:
-    static constexpr const wchar_t* kClass = L"TessiloTestScreenCover";
-    HWND window;
-};
 
 // The companions started while it lives find WAYLAND_DISPLAY set, as on a Wayland session.
 class WaylandDisplaySet {

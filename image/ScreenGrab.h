@@ -1,5 +1,5 @@
-// Pictures of the whole virtual screen (every monitor), as the packed DIB that Windows'
-// clipboard gives its readers for a screen bitmap: a 40-byte header, BI_BITFIELDS with its three
+// Pictures of the whole virtual screen (every monitor, each in its own pixels) without the
+// pointer, as the packed DIB that Windows' clipboard gives its readers for a PrtSc picture: a 40-byte header, BI_BITFIELDS with its three
 // masks, 32 bits per pixel, bottom-up.
 #pragma once
 

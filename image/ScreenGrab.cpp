@@ -1,6 +1,6 @@
-#include "prtsc/ScreenGrab.h"
+#include "image/ScreenGrab.h"
 #include "image/Dib.h"
-#include "prtsc/HandleOwner.h"
+#include "image/HandleOwner.h"
 
 #include <cstring>
 
@@ -13,6 +13,33 @@ public:
     CScreenDC(const CScreenDC&) = delete;
     CScreenDC& operator=(const CScreenDC&) = delete;
     HDC dc;
+};
+
+// While it lives, the thread sees every monitor in its own pixels. A system-aware thread gets the
+// monitors of another scale stretched to the system's DPI, from the metrics to the blit.
+class CPerMonitorDpi {
+public:
+    CPerMonitorDpi()
+    {
+        // Windows 10 1607 and later; before them every monitor has the system's DPI anyway.
+        using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+        if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
+            set = reinterpret_cast<SetContext>(
+                reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+        if (set)
+            previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    }
+    ~CPerMonitorDpi()
+    {
+        if (previous)
+            set(previous);
+    }
+    CPerMonitorDpi(const CPerMonitorDpi&) = delete;
+    CPerMonitorDpi& operator=(const CPerMonitorDpi&) = delete;
+
+private:
+    DPI_AWARENESS_CONTEXT(WINAPI* set)(DPI_AWARENESS_CONTEXT) = nullptr;
+    DPI_AWARENESS_CONTEXT previous = nullptr;
 };
 
 // The pixels are plain 32-bit RGB, which is the same bytes as the three masks say.
@@ -35,6 +62,7 @@ HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
 
 HGLOBAL CScreenGrabber::Grab()
 {
+    CPerMonitorDpi physicalPixels;
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
