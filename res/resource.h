@@ -34,6 +34,8 @@
 #define IDS_ERR_DEVICE_NAME         148
 #define IDS_ERR_PATH_TOO_LONG       149
 #define IDS_ERR_SNIPPING_KEY_WIN10  150
+#define IDS_ERR_DISK_NEARLY_FULL    152
+#define IDS_ERR_DISK_TOO_FULL       153
 
 // Main dialog controls
 #define IDC_FOLDER                  1000
