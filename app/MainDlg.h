@@ -70,8 +70,16 @@ public:
     // capture/StartCapture.cpp
     void OnStart();
     void OnSysCommand(UINT command, POINT point);
+    // The start-number box gains the number after the last file of this capture.
+    void ShowNextStartNumber();
     LRESULT OnCaptureEnded(WPARAM, LPARAM);
     bool OpenFolder(const std::wstring& path);
+
+    // capture/DiskRoom.cpp: false, with the message shown, when the folder's disk lacks room for
+    // a capture (the files to be replaced count as room) or, during one, for the next file; the
+    // latter ends the capture.
+    bool HasRoomToStart(const std::wstring& folder, const std::vector<std::wstring>& replaced);
+    bool KeepsDiskReserve();
 
     // capture/CaptureTick.cpp
     void OnTimer(UINT_PTR timer);

@@ -41,6 +41,8 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
             ShowMessage(IDS_ERR_COPY_CLIPBOARD, MB_ICONERROR);
             return;
         }
+        if (!KeepsDiskReserve())
+            return;
         if (!capture.Save()) {
             KillCaptureTimer();
             ShowWindow(SW_SHOWNORMAL);

@@ -40,7 +40,7 @@ void CMainDlg::OnStart()
     }
 
     std::vector<std::wstring> names;
-    if (!FindFilesToOverwrite(work, names))
+    if (!FindFilesToOverwrite(work, names) || !HasRoomToStart(folder, names))
         return;
     if (!names.empty()) {
         std::wstring question;
@@ -81,7 +81,17 @@ void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
 
     KillCaptureTimer();
     ShowWindow(command == SC_MAXIMIZE ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ShowNextStartNumber();
 
+    // A window manager's restore arrives while Wine handles its X event, and until that returns no
+    // box can paint or take input: ask afterwards. The capture is over now, so a second restore
+    // notification before the question finds nothing to end.
+    tickCount = 0;
+    PostMessage(WM_CAPTURE_ENDED);
+}
+
+void CMainDlg::ShowNextStartNumber()
+{
     // 64 bits: the number after the last file may lie beyond the 32-bit range.
     const int64_t next = static_cast<int64_t>(g_settings.startNumber) + capture.savedCount;
     HWND start = GetDlgItem(IDC_START_NUMBER);
@@ -92,12 +102,6 @@ void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
     combo::Add(start, std::to_wstring(next));
     if (selection == 2)
         combo::Select(start, 2);
-
-    // A window manager's restore arrives while Wine handles its X event, and until that returns no
-    // box can paint or take input: ask afterwards. The capture is over now, so a second restore
-    // notification before the question finds nothing to end.
-    tickCount = 0;
-    PostMessage(WM_CAPTURE_ENDED);
 }
 
 LRESULT CMainDlg::OnCaptureEnded(WPARAM, LPARAM)

@@ -44,15 +44,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Small file systems: one for the full-disk tests; one that is read-only while a switch file
-# exists, for a folder made read-only during a capture (as root, a folder's permissions stop no
-# write). Mounting needs root: as root a failed mount ends the run, without root those tests are
-# skipped, and the run's last line says so.
-mount_small() {  # directory what
+# Small file systems: one for the full-disk tests, a little larger than the 512 MiB a capture
+# leaves free (a tmpfs takes memory only as it is written); one that is read-only while a switch
+# file exists, for a folder made read-only during a capture (as root, a folder's permissions stop
+# no write). Mounting needs root: as root a failed mount ends the run, without root those tests
+# are skipped, and the run's last line says so.
+mount_small() {  # directory what size
   local error
   mkdir -p "$1"
-  mountpoint -q "$1" && return 0
-  error=$(mount -t tmpfs -o size=8m tessilo-small "$1" 2>&1) && mountpoint -q "$1" && return 0
+  # One a killed run left behind gets this run's size.
+  mountpoint -q "$1" && mount -o "remount,size=$3" "$1" 2>/dev/null && return 0
+  error=$(mount -t tmpfs -o "size=$3" tessilo-small "$1" 2>&1) && mountpoint -q "$1" && return 0
   if [ "$(id -u)" -eq 0 ]; then
     echo "Could not mount the small tmpfs for the $2 tests at $1: ${error:-not a mount point after mounting}" >&2
     exit 1
@@ -60,10 +62,10 @@ mount_small() {  # directory what
   skipped="${skipped:+$skipped and }the $2 tests"
   return 1
 }
-if mount_small "$small" full-disk; then
+if mount_small "$small" full-disk 528m; then
   export TESSILO_SMALL_DISK="$(winepath -w "$small")"
 fi
-if mount_small "$readonly" read-only-disk; then
+if mount_small "$readonly" read-only-disk 8m; then
   export TESSILO_READONLY_DISK="$(winepath -w "$readonly")" TESSILO_READONLY_SWITCH="$(winepath -w "$switch")"
   (
     while sleep 0.05; do

@@ -2,15 +2,18 @@
 // output folder gone, the disk full. Each ends the capture with its message and leaves the files
 // written before whole.
 #include "app/ResourceString.h"
+#include "capture/DiskReserve.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
 #include "tests/support/CaptureFixture.h"
+#include "tests/support/ImportHook.h"
 #include "tests/support/PngFile.h"
 #include "tests/support/ImportHook.h"
 #include "tests/support/RegistryValueOverride.h"
 #include "tests/support/ScreenCover.h"
+#include "ui/ByteSize.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -63,6 +67,10 @@ protected:
     }
 
     void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
+
+    // The key of a press stays down: no key-up is ever sent.
+    static void ReleasePrintScreen() { keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0); }
+    static bool PrintScreenPressed() { return (GetAsyncKeyState(VK_SNAPSHOT) & 0x8000) != 0; }
 
     // Starts a capture at 10 per second into folder.
     void Start(const std::wstring& folder, int ext)
@@ -241,13 +249,33 @@ TEST_F(ReadOnlyDisk, TheOutputFolderMadeReadOnlyDuringACaptureEndsItWith132)
     ExpectWholeFrames(folder, L"bmp", block, 2);
 }
 
-// A small file system mounted by the test command (TESSILO_SMALL_DISK, a Windows path), filled
-// here until only `frames` and a half pictures fit.
+// GetDiskFreeSpaceExW as the product (and the test) calls it: answered, and then, once, the step
+// that g_afterLook holds, as another program may write between the capture's look and its save.
+const void* g_freeSpace = nullptr;
+std::function<void()> g_afterLook;
+
+BOOL WINAPI LookThenRun(LPCWSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    const BOOL answered = reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(g_freeSpace)(folder, available, total, free);
+    std::function<void()> step;
+    step.swap(g_afterLook);
+    if (step)
+        step();
+    return answered;
+}
+
+// A small file system mounted by the test command (TESSILO_SMALL_DISK, a Windows path), a little
+// larger than the free space a capture keeps, filled here until only so much room is left.
 class FullDisk : public CaptureFault {
 protected:
+    static constexpr uint64_t kReserve = disk::kReserveFloor;
+
     void SetUp() override
     {
         CaptureFault::SetUp();
+        g_afterLook = nullptr;
+        g_freeSpace = freeSpace.Original();
+        ASSERT_TRUE(freeSpace.Installed());
         root = WideEnvironment("TESSILO_SMALL_DISK");
         if (root.empty())
             GTEST_SKIP() << "TESSILO_SMALL_DISK names no small file system";
@@ -259,6 +287,7 @@ protected:
 
     void TearDown() override
     {
+        g_afterLook = nullptr;
         if (!root.empty()) {
             RemoveTree(folder);
             DeleteFileW(Filler().c_str());
@@ -268,15 +297,28 @@ protected:
 
     std::wstring Filler() const { return root + L"\\filler"; }
 
+    uint64_t FreeBytes() const
+    {
+        ULARGE_INTEGER available = {};
+        EXPECT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr));
+        return available.QuadPart;
+    }
+
+    // What Start counts as one file: the whole screen as a 32-bit BMP.
+    static uint64_t ScreenFile()
+    {
+        return disk::ScreenFileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    }
+
     void LeaveRoomFor(uint64_t bytes)
     {
-        ULARGE_INTEGER available;
-        ASSERT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr));
-        ASSERT_GT(available.QuadPart, bytes) << "the small file system is too small";
+        DeleteFileW(Filler().c_str());
+        const uint64_t available = FreeBytes();
+        ASSERT_GT(available, bytes) << "the small file system is too small";
         HANDLE file = CreateFileW(Filler().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        const std::string chunk(1 << 16, 'f');
-        uint64_t left = available.QuadPart - bytes;
+        const std::string chunk(1 << 20, 'f');
+        uint64_t left = available - bytes;
         while (left > 0) {
             const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, chunk.size()));
             DWORD written = 0;
@@ -288,17 +330,23 @@ protected:
         ASSERT_EQ(0u, left);
     }
 
+    // Another program fills the disk right after the capture found room for its next file.
     void FillsUpAndEndsWith132(int ext, const wchar_t* name)
     {
         const std::string block = MakeScreenDib(320, 240, true);
-        ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(block.size() * 5 / 2));
+        ASSERT_GT(FreeBytes(), kReserve + ScreenFile() + 10 * block.size()) << "the small file system is too small";
         Start(folder, ext);
         PlaceDib(block);
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
+        // A quarter of a picture: the write fails after the file was opened.
+        g_afterLook = [this, &block] { LeaveRoomFor(block.size() / 4); };
         EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
+        EXPECT_FALSE(g_afterLook) << "the capture never looked at the free space";
         // No cut file is left under the failed number: every name of the sequence is a frame.
         ExpectWholeFrames(folder, name, block, 2);
     }
 
+    ImportHook freeSpace{"kernel32.dll", "GetDiskFreeSpaceExW", reinterpret_cast<const void*>(&LookThenRun)};
     std::wstring root;
     std::wstring folder;
 };
@@ -311,6 +359,64 @@ TEST_F(FullDisk, ABmpCaptureEndsWith132AndLeavesOnlyWholeFrames)
 TEST_F(FullDisk, APngCaptureEndsWith132AndLeavesOnlyWholeFrames)
 {
     FillsUpAndEndsWith132(0, L"png");
+}
+
+TEST_F(FullDisk, ABmpCaptureStopsWhileTheReserveIsLeftAndShowsTheNextStartNumber)
+{
+    const std::string block = MakeScreenDib(320, 240, true);
+    // Room for Start's one screen above the reserve and a picture and a half more: a dozen
+    // pictures of this size at 1280 x 720.
+    ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(kReserve + ScreenFile() + block.size() * 3 / 2));
+    Start(folder, 3);
+    PlaceDib(block);
+    EXPECT_EQ(L"the disk of the output folder is nearly full: 512 MB left\n\n"
+              L"the capture ended here, to keep 512 MB free for Windows and other programs",
+              RunUntilMessage());
+    const uint64_t left = FreeBytes();
+    EXPECT_GE(left, kReserve);
+    EXPECT_LT(left, kReserve + block.size() + 14) << "the capture stopped while a picture still fitted";
+    ExpectWholeFrames(folder, L"bmp", block, ScreenFile() / (block.size() + 14));
+    EXPECT_EQ(std::to_wstring(dialog->capture.savedCount), ItemText(IDC_START_NUMBER, 2));
+    EXPECT_EQ(3, Count(IDC_START_NUMBER));
+
+    // Over: a restore from the taskbar later has no capture to end and asks nothing.
+    dialog->ShowWindow(SW_MINIMIZE);
+    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(100);
+    EXPECT_EQ(1u, answerer->Shown().size());
+}
+
+TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButTheFilesItWouldReplaceCountAsRoom)
+{
+    const std::wstring old = folder + L"\\" + ShotName(0, L"bmp");
+    const std::string oldBytes(2 << 20, 'o');
+    ASSERT_TRUE(WriteWholeFile(old, oldBytes));
+    // Short of room even with the old file gone.
+    ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(kReserve + ScreenFile() - oldBytes.size() - (64 << 10)));
+    const uint64_t left = FreeBytes();
+    ReleasePrintScreen();
+    // Yes, so that an overwrite question would delete.
+    AnswerWith(IDYES);
+    ClickStart(folder, 3);
+    std::wstring refusal;
+    FormatResourceString(refusal, IDS_ERR_DISK_TOO_FULL, ByteSizeText(left).c_str(),
+                         ByteSizeText(disk::Reserve(ScreenFile()) + ScreenFile()).c_str());
+    EXPECT_TRUE(answerer->ShowedOnlyTheError(refusal));
+    EXPECT_TRUE(ReadWholeFile(old) == oldBytes) << "the old file was changed or deleted";
+    EXPECT_EQ(0u, dialog->timerId);
+    EXPECT_FALSE(PrintScreenPressed());
+    EXPECT_FALSE(dialog->IsIconic());
+    EXPECT_EQ(kMissingNumber, StoredNumber(kSettingsKey, L"Start")) << "the settings were saved";
+
+    // Short of room only until the old file is deleted: asked, and started.
+    ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(kReserve + ScreenFile() - oldBytes.size() / 2));
+    AnswerWith(IDYES);
+    ClickStart(folder, 3);
+    ASSERT_EQ(1u, answerer->Shown().size());
+    EXPECT_EQ(0u, answerer->Shown()[0].text.find(L"1 files below will be overwritten"));
+    EXPECT_EQ(1u, dialog->timerId);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(old.c_str()));
+    dialog->KillCaptureTimer();
 }
 
 TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWas)
@@ -356,8 +462,7 @@ protected:
     {
         if (hook)
             UnhookWindowsHookEx(hook);
-        // The key of a press stays down: no key-up is ever sent.
-        keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0);
+        ReleasePrintScreen();
         CaptureFault::TearDown();
     }
 

@@ -28,6 +28,8 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/screen/PixelFormat.cpp
   ${TESSILO_ROOT}/screen/DesktopLayout.cpp
   ${TESSILO_ROOT}/screen/FirstFrameDeadline.cpp
+  ${TESSILO_ROOT}/capture/DiskReserve.cpp
+  ${TESSILO_ROOT}/ui/ByteSize.cpp
 )
 target_include_directories(tessilo_portable PUBLIC ${TESSILO_ROOT})
 target_include_directories(tessilo_portable SYSTEM PUBLIC ${BOOST_ONLY_DIR})

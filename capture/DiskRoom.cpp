@@ -1,0 +1,83 @@
+// A capture never fills the disk of its output folder: Start wants room for one screen picture
+// above the reserve, and each save one more file above it. A disk that fills anyway (another
+// program writing, a quota Windows does not report) still ends with the save's own failure.
+#include "app/MainDlg.h"
+#include "capture/DiskReserve.h"
+#include "capture/OutputNaming.h"
+#include "capture/OutputPath.h"
+#include "ui/ByteSize.h"
+
+#include <limits>
+
+namespace ts {
+
+namespace {
+
+// The bytes free to this user on the folder's disk (quotas included); false when Windows cannot
+// tell, and then nothing is refused for it.
+bool FreeBytes(const std::wstring& folder, uint64_t& bytes)
+{
+    // A share's name works only with its final backslash; any other folder takes one as well.
+    std::wstring directory = folder;
+    if (directory.empty() || (directory.back() != L'\\' && directory.back() != L'/'))
+        directory += L'\\';
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(directory.c_str(), &available, nullptr, nullptr))
+        return false;
+    bytes = available.QuadPart;
+    return true;
+}
+
+uint64_t AddWithoutWrap(uint64_t left, uint64_t right)
+{
+    return left > std::numeric_limits<uint64_t>::max() - right ? std::numeric_limits<uint64_t>::max() : left + right;
+}
+
+// What the files that the overwrite question would delete hold.
+uint64_t SizeOfFiles(const std::wstring& folder, const std::vector<std::wstring>& names)
+{
+    uint64_t total = 0;
+    for (const std::wstring& name : names) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(JoinPath(folder, name).c_str(), GetFileExInfoStandard, &data))
+            total = AddWithoutWrap(total, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    }
+    return total;
+}
+
+}  // namespace
+
+bool CMainDlg::HasRoomToStart(const std::wstring& folder, const std::vector<std::wstring>& replaced)
+{
+    uint64_t free = 0;
+    if (!FreeBytes(folder, free))
+        return true;
+    // No picture exists yet: the whole screen stands for one.
+    const uint64_t file =
+        disk::ScreenFileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    if (disk::LeavesReserve(AddWithoutWrap(free, SizeOfFiles(folder, replaced)), file))
+        return true;
+    ShowMessageFormat(IDS_ERR_DISK_TOO_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),
+                      ByteSizeText(AddWithoutWrap(disk::Reserve(file), file)).c_str());
+    return false;
+}
+
+bool CMainDlg::KeepsDiskReserve()
+{
+    uint64_t free = 0;
+    // The BMP file image stands for a PNG too: a screen's PNG is far smaller, and even one of
+    // noise hardly larger.
+    const uint64_t file = capture.fileImage.size();
+    if (!FreeBytes(OutputFolder(g_settings), free) || disk::LeavesReserve(free, file))
+        return true;
+    KillCaptureTimer();
+    ShowWindow(SW_SHOWNORMAL);
+    ShowNextStartNumber();
+    // Over: a restore later has no capture to end.
+    tickCount = 0;
+    ShowMessageFormat(IDS_ERR_DISK_NEARLY_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),
+                      ByteSizeText(disk::Reserve(file)).c_str());
+    return false;
+}
+
+}  // namespace ts
