@@ -1,8 +1,8 @@
 // The real tessilo.exe and its companion on a Wayland session whose screen tessilo-screen shares
 // through the screen-cast portal. The test command runs this on a headless sway with a native
 // window of a known colour filling the screen (Tessilo's windows are on a workspace out of sight);
-// elsewhere it is skipped. On a headless GNOME session the test command runs the end of the share
-// and the refusal without it (see the README's "Linux desktops"). It passes, in the environment:
+// elsewhere it is skipped. On a headless GNOME session the test command runs the pictures of a
+// still screen, the end of the share and the refusal without it. It passes, in the environment:
 //   TESSILO_SHARED_WINDOW  "left top width height rrggbb" of the native window
 //   TESSILO_END_SHARE      a Unix shell script that ends the share as the desktop's "stop sharing" does
 //   TESSILO_SCREEN_LOG     tessilo-screen's output; the desktop has a second output, which the portal
