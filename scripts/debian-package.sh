@@ -6,9 +6,9 @@
 # the owner, and dpkg-deb's fixed order and single-threaded compression.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$1 dist=$2 version=$3
+build=$(cd "$1" && pwd) dist=$2 version=$3
 command -v dpkg-shlibdeps >/dev/null || { echo "debian-package.sh: install the package dpkg-dev" >&2; exit 1; }
-: "${SOURCE_DATE_EPOCH:?debian-package.sh: SOURCE_DATE_EPOCH is the files' time}"
+: "${SOURCE_DATE_EPOCH:?debian-package.sh: SOURCE_DATE_EPOCH gives the time of every file}"
 changelog_version=$(sed -n '1s/^tessilo (\([^)]*\)).*/\1/p' "$root/package/debian/changelog")
 if [ "$changelog_version" != "$version" ]; then
   echo "debian-package.sh: package/debian/changelog starts at $changelog_version, the project is $version" >&2

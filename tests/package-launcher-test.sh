@@ -5,7 +5,7 @@
 #   package-launcher-test.sh DEB
 set -u
 deb=$1
-: "${WINEPREFIX:?the tests' Wine prefix}" "${DISPLAY:?the test display}"
+: "${WINEPREFIX:?the Wine prefix of the tests}" "${DISPLAY:?the test display}"
 work=$(mktemp -d /tmp/tessilo-launcher.XXXXXX)
 launcher=""
 trap '[ -z "$launcher" ] || kill "$launcher" 2>/dev/null; rm -rf "$work"' EXIT
@@ -26,7 +26,8 @@ if [ -z "$window" ]; then
   cat "$work/output" >&2
   exit 1
 fi
-xdotool windowactivate --sync "$window" key Escape
+# Focused through the X server as a click would: the key goes to the focused window.
+xdotool windowfocus --sync "$window" key Escape
 
 status=""
 for _ in $(seq 300); do
