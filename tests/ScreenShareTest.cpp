@@ -149,7 +149,8 @@ TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
     AnswerMessageBox(question, IDNO);
 
     const auto files = FilesIn(output.Path());
-    // One per 100 ms after that wait, with room for a loaded machine, where little more than a third of it was seen.
+    // One per 100 ms after that wait, with room for a loaded machine (little more than a third of
+    // that rate was seen).
     EXPECT_GE(files.size(), (elapsed - kDesktopMinimiseMs) / 100 / 3);
     for (const std::wstring& name : files) {
         SCOPED_TRACE(name);
