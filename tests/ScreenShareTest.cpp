@@ -75,7 +75,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), ext, 0, L"10"));
         PressStart();
         ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-        ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000))
+        ASSERT_TRUE(WaitForFiles(output.Path(), 3, 5000 + kDesktopMinimiseMs))
             << FilesIn(output.Path()).size() << " files; " << Describe(WaitForMessageBox(program, 0));
     }
 
