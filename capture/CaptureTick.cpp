@@ -1,12 +1,20 @@
 // The capture timer: prepare the capture image, minimise, then save one picture per tick.
 #include "app/MainDlg.h"
+#include "capture/MinimiseAnimation.h"
 #include "capture/PrintScreen.h"
+
+#include <algorithm>
 
 namespace ts {
 
 namespace {
 
 constexpr int32_t kPrepareAttempts = 10;
+
+UINT SaveInterval()
+{
+    return static_cast<UINT>(100000 / g_settings.refreshRate);
+}
 
 }  // namespace
 
@@ -17,9 +25,11 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
         ++prepareAttempts;
         if (capture.ready) {
             KillCaptureTimer();
+            const UINT animation = SuppressMinimiseAnimation(m_hWnd);
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
             tickCount = 0;
-            StartCaptureTimer(static_cast<UINT>(100000 / g_settings.refreshRate));
+            // The first press waits until the window has left the screen.
+            StartCaptureTimer(std::max(SaveInterval(), animation));
             return;
         }
         if (prepareAttempts < kPrepareAttempts)
@@ -34,7 +44,10 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
         return;
 
     // The first tick only presses PrtSc: the picture of the Start command still shows the dialog.
-    if (tickCount != 0) {
+    if (tickCount == 0) {
+        RestoreMinimiseAnimation(m_hWnd);
+        StartCaptureTimer(SaveInterval());
+    } else {
         if (!capture.CopyFromClipboard()) {
             KillCaptureTimer();
             ShowWindow(SW_SHOWNORMAL);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The download for Windows users: builds a Release of tessilo.exe and writes
-# dist/tessilo-<version>-windows-x64.zip (tessilo.exe, README.txt, LICENSE.txt) and dist/SHA256SUMS.
-# One commit gives the same bytes wherever it is built: the exe's time stamp is the commit's time,
-# no build folder gets into it, and the zip's order, times and attributes are fixed.
+# The downloads: builds a Release of tessilo.exe, its companion and tessilo-screen and writes
+# dist/tessilo-<version>-windows-x64.zip (tessilo.exe, README.txt, LICENSE.txt) for Windows users,
+# dist/tessilo_<version>_amd64.deb for Debian and Ubuntu users, and dist/SHA256SUMS.
+# One commit gives the same bytes wherever it is built: the exes' time stamps are the commit's time,
+# no build folder gets into them, and the zip's and the package's order, times and owners are fixed.
 #   package.sh           the package of this tree, built in BUILD_DIR (build/ by default)
-#   package.sh --verify  the package of the committed HEAD, twice, in two fresh clones; compares them
+#   package.sh --verify  the packages of the committed HEAD, twice, in two fresh clones; compares them
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -38,9 +39,9 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   }
 fi
 export SOURCE_DATE_EPOCH
-# Linked anew, so that its time stamp is this commit's even when no source changed since the last build.
-rm -f "$build/bin/tessilo.exe"
-BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" tessilo >/dev/null
+# Linked anew, so that their time stamps are this commit's even when no source changed since the last build.
+rm -f "$build/bin/tessilo.exe" "$build/bin/tessilo-prtsc.exe"
+BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" tessilo tessilo-prtsc tessilo-screen >/dev/null
 exe=$build/bin/tessilo.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
@@ -59,7 +60,7 @@ done
 dist=$root/dist
 zip=tessilo-$version-windows-x64.zip
 mkdir -p "$dist"
-rm -f "$dist/$zip" "$dist/SHA256SUMS"
+rm -f "$dist/$zip" "$dist"/tessilo_*_amd64.deb "$dist/SHA256SUMS"
 python3 - "$dist/$zip" "$SOURCE_DATE_EPOCH" tessilo.exe="$exe" README.txt="$root/package/README.txt" \
     LICENSE.txt="$root/LICENSE" <<'EOF'
 import os, sys, time, zipfile
@@ -85,6 +86,8 @@ if names != ["tessilo.exe", "README.txt", "LICENSE.txt"]:
     sys.exit("package.sh: the zip holds %s" % names)
 EOF
 mv "$dist/$zip.part" "$dist/$zip"
-(cd "$dist" && sha256sum "$zip" >SHA256SUMS)
+deb=$("$root/scripts/debian-package.sh" "$build" "$dist" "$version")
+(cd "$dist" && sha256sum "$zip" "$(basename "$deb")" >SHA256SUMS)
 echo "$dist/$zip"
+echo "$deb"
 cat "$dist/SHA256SUMS"

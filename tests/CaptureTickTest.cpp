@@ -1,17 +1,20 @@
 // A running capture on this thread, with the pictures of its presses placed on the clipboard by
-// the test: what the timer is asked for at both ends of the save rate, a window restored some
-// other way than from the taskbar, and the answer to the question at the end. What the product
+// the test: what the timer is asked for at both ends of the save rate, the wait for the desktop's
+// minimise animation, a window restored some other way than from the taskbar, and the answer to
+// the question at the end. What the product
 // asks of the system is seen through the program's own import table (ImportHook).
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
 #include "tests/support/ImportHook.h"
 #include "tests/support/CaptureFixture.h"
+#include "capture/MinimiseAnimation.h"
 
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,14 +26,30 @@ namespace {
 struct TimerRequest {
     HWND window;
     UINT interval;
+    DWORD at;
 };
 std::vector<TimerRequest> g_timerRequests;
 const void* g_setTimer = nullptr;
 
 UINT_PTR WINAPI NoteSetTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC proc)
 {
-    g_timerRequests.push_back({window, interval});
+    g_timerRequests.push_back({window, interval, GetTickCount()});
     return reinterpret_cast<decltype(&SetTimer)>(g_setTimer)(window, id, interval, proc);
+}
+
+// The product's PrtSc presses: each noted, and a picture that carries its press's number in its
+// first byte put on the clipboard, as the system puts the screen there.
+std::vector<DWORD> g_pressTimes;
+const ClipboardOwner* g_pressClipboard = nullptr;
+
+void WINAPI NotePress(BYTE key, BYTE, DWORD, ULONG_PTR)
+{
+    if (key != VK_SNAPSHOT || !g_pressClipboard)
+        return;
+    g_pressTimes.push_back(GetTickCount());
+    std::string picture = MakeScreenDib(64, 48, false);
+    picture[52] = static_cast<char>(g_pressTimes.size());
+    g_pressClipboard->Place(CF_DIB, picture);
 }
 
 // ShellExecuteW as the product calls it: noted, and nothing is opened. Any value above 32 is the
@@ -156,9 +175,47 @@ TEST_F(CaptureTick, TheTimerRunsAtTheSaveRateAtBothEndsOfItsRange)
         ASSERT_NO_FATAL_FAILURE(Start(output.File(std::to_wstring(index++)), c.rate));
         EXPECT_EQ(100u, LastInterval()) << "the preparation ticks";
         ASSERT_NO_FATAL_FAILURE(RunUntilPrepared());
-        EXPECT_EQ(c.interval, LastInterval());
+        // The first press waits for the minimise animation; the next at the save rate.
+        EXPECT_EQ(std::max(c.interval, kDesktopMinimiseMs), LastInterval());
+        if (c.interval < kDesktopMinimiseMs) {
+            const DWORD start = GetTickCount();
+            while (dialog->tickCount == 0 && GetTickCount() - start < kHangMs)
+                PumpFor(10);
+            EXPECT_EQ(c.interval, LastInterval());
+        }
         dialog->KillCaptureTimer();
         dialog->ShowWindow(SW_RESTORE);
+    }
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+TEST_F(CaptureTick, TheFirstFileHoldsTheFirstPressAfterTheMinimiseAnimation)
+{
+    ImportHook press{"user32.dll", "keybd_event", reinterpret_cast<const void*>(&NotePress)};
+    ASSERT_TRUE(press.Installed());
+    g_pressTimes.clear();
+    g_pressClipboard = &clipboard;
+    ClickStart(output.Path(), 3, L"50");
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+    dialog->KillCaptureTimer();
+    g_pressClipboard = nullptr;
+
+    // Press 1 is the Start command's; the minimise came with the timer asked for the animation.
+    ASSERT_GE(g_pressTimes.size(), 3u);
+    const auto minimised = std::find_if(g_timerRequests.begin(), g_timerRequests.end(),
+                                        [](const TimerRequest& r) { return r.interval == kDesktopMinimiseMs; });
+    ASSERT_NE(g_timerRequests.end(), minimised);
+    // GetTickCount moves in steps of the system clock's tick.
+    EXPECT_GE(g_pressTimes[1] - minimised->at + 20, kDesktopMinimiseMs) << "pressed while the window went away";
+
+    // No press of its own: the numbers start at the start number, with the first press after
+    // the minimise.
+    const std::vector<std::wstring> names = FilesIn(output.Path());
+    for (size_t i = 0; i < 2; ++i) {
+        ASSERT_EQ(ShotName(static_cast<int>(i)), names[i]);
+        const std::string file = output.Read(names[i]);
+        ASSERT_GT(file.size(), 66u);
+        EXPECT_EQ(i + 2, static_cast<unsigned char>(file[66])) << "the picture of another press";
     }
     EXPECT_TRUE(answerer->Shown().empty());
 }

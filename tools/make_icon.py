@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
 """Draws the application icon (res/tessilo.ico): 256 x 256 as PNG, 48 x 48 and 32 x 32 as 32-bit DIBs.
+With --hicolor DIR, the same three sizes as PNGs in a desktop's icon theme folder instead:
+DIR/<size>x<size>/apps/tessilo.png.
 
 The motif is a film strip over a screen: a rounded dark-blue square, a light screen
 and a row of frames. Needs only the standard library; run it again after changing the art.
@@ -75,9 +77,24 @@ def dib(rows):
     return header + pixels + b"\0" * (mask_stride * size)
 
 
+# Each size with its samples per pixel.
+SIZES = [(256, 2), (48, 4), (32, 4)]
+
+
+def hicolor(folder):
+    for size, samples in SIZES:
+        target = folder / f"{size}x{size}" / "apps" / "tessilo.png"
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(png(render(size, samples)))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--hicolor":
+        hicolor(Path(sys.argv[2]))
+        return
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "res" / "tessilo.ico"
-    images = [(256, png(render(256, 2))), (48, dib(render(48))), (32, dib(render(32)))]
+    images = [(size, png(render(size, samples)) if size == 256 else dib(render(size, samples)))
+              for size, samples in SIZES]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     body = b""
