@@ -34,6 +34,7 @@
 #define IDS_ERR_DEVICE_NAME         148
 #define IDS_ERR_PATH_TOO_LONG       149
 #define IDS_ERR_SNIPPING_KEY_WIN10  150
+#define IDS_ERR_NO_NEW_PICTURE      151
 
 // Main dialog controls
 #define IDC_FOLDER                  1000
