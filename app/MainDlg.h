@@ -8,6 +8,7 @@
 #include "app/SimpleMsgImpl.h"
 #include "app/SingleTimerImpl.h"
 #include "capture/PrintScreen.h"
+#include "capture/CaptureSchedule.h"
 #include "image/CaptureImage.h"
 #include "res/resource.h"
 #include "settings/CaptureSettings.h"
@@ -36,6 +37,9 @@ public:
     int32_t tickCount = 0;
     CCaptureImage capture;
     CPrintScreen printScreen;
+    CCaptureSchedule schedule;
+    // A running capture that a modal box paused; it goes on when the box closes.
+    bool pausedByBox = false;
 
     // Modeless, no owner; the window or null.
     HWND Create();
@@ -83,6 +87,9 @@ public:
 
     // capture/CaptureTick.cpp
     void OnTimer(UINT_PTR timer);
+
+    // capture/BoxPause.cpp: a modal box owned by the dialog stops the capture timer.
+    void OnEnable(BOOL enabled);
 
     // ui/FolderCommands.cpp
     void OnOpenFolder();

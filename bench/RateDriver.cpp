@@ -1,6 +1,6 @@
 // Runs one real capture of the screen with tessilo.exe and its PrtSc companion, driven through
-// window messages, and prints the files written against expected and the longest gap between
-// consecutive files.
+// window messages, and prints the files written against the capture's due moments (one every
+// interval of 100000 / hundredths ms) and the longest gap between consecutive files.
 // Usage: rate_driver.exe folder ext rate seconds
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
@@ -111,9 +111,11 @@ int wmain(int argc, wchar_t** argv)
     double gap = 0;
     for (size_t i = 1; i < times.size(); ++i)
         gap = std::max(gap, times[i] - times[i - 1]);
-    // The first tick after the minimise only presses PrtSc.
-    const double expected = elapsed * _wtof(rate.c_str()) - 1;
-    std::printf("files %zu expected %.0f gap %.0f%s", times.size(), expected, gap * 1000,
+    // The program's own interval; the first tick after the minimise only presses PrtSc.
+    const int hundredths = static_cast<int>(_wtof(rate.c_str()) * 100 + 0.5);
+    const double interval = hundredths > 0 ? 100000 / hundredths / 1000.0 : 1;
+    const double due = elapsed / interval - 1;
+    std::printf("files %zu due %.0f gap %.0f%s", times.size(), due, gap * 1000,
                 ranToTheEnd ? "" : " ended early:");
     if (!ranToTheEnd) {
         for (wchar_t& c : ending)

@@ -16,6 +16,17 @@ UINT SaveInterval()
     return static_cast<UINT>(100000 / g_settings.refreshRate);
 }
 
+// Milliseconds of the performance counter: the tick count moves in 15.6 ms steps on Windows, too
+// coarse to arm a 20 ms timer from.
+uint64_t NowMs()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(count.QuadPart / frequency.QuadPart * 1000
+                                 + count.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart);
+}
+
 }  // namespace
 
 void CMainDlg::OnTimer(UINT_PTR /*timer*/)
@@ -46,8 +57,19 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
     // The first tick only presses PrtSc: the picture of the Start command still shows the dialog.
     if (tickCount == 0) {
         RestoreMinimiseAnimation(m_hWnd);
-        StartCaptureTimer(SaveInterval());
+        schedule.Begin(NowMs(), SaveInterval());
     } else {
+        // The picture of the last press is not there yet: look again soon, press nothing.
+        if (!capture.HasNewPicture()) {
+            if (const uint32_t retry = schedule.Missed()) {
+                StartCaptureTimer(retry);
+                return;
+            }
+            KillCaptureTimer();
+            ShowWindow(SW_SHOWNORMAL);
+            ShowMessage(IDS_ERR_NO_NEW_PICTURE, MB_ICONERROR);
+            return;
+        }
         if (!capture.CopyFromClipboard()) {
             KillCaptureTimer();
             ShowWindow(SW_SHOWNORMAL);
@@ -65,6 +87,7 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
     }
     printScreen.Simulate(m_hWnd);
     ++tickCount;
+    StartCaptureTimer(schedule.Served(NowMs()));
 }
 
 }  // namespace ts

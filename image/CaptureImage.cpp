@@ -11,6 +11,7 @@ void CCaptureImage::Reset()
     owner = nullptr;
     ready = false;
     savedCount = 0;
+    sequence = 0;
     fileImage.clear();
 }
 
@@ -61,5 +62,8 @@ bool CCaptureImage::ReadClipboardDib(std::vector<uint8_t>& image, bool allocate)
         return false;
     }
     std::memcpy(image.data() + bmp::kFileHeaderSize, block, blockSize);
+    // Read while the clipboard is open, after GetClipboardData has rendered the picture: nothing
+    // can be placed in between, so the number stands for exactly this picture.
+    sequence = GetClipboardSequenceNumber();
     return true;
 }

@@ -12,6 +12,8 @@ public:
     HWND owner = nullptr;
     bool ready = false;
     int32_t savedCount = 0;
+    // The clipboard's sequence number when the picture in fileImage was read.
+    DWORD sequence = 0;
     // A 14-byte BMP file header, then the clipboard's packed DIB byte for byte.
     std::vector<uint8_t> fileImage;
 
@@ -20,6 +22,9 @@ public:
     bool Prepare(HWND ownerWindow);
     // Refreshes fileImage in place; fails unless the picture has exactly the prepared layout.
     bool CopyFromClipboard();
+    // True when something was put on the clipboard since the last read: a press that brought no
+    // picture leaves the old one there.
+    bool HasNewPicture() const { return GetClipboardSequenceNumber() != sequence; }
     bool ReadClipboardDib(std::vector<uint8_t>& image, bool allocate);
     // Writes the next numbered file; on success savedCount grows by one.
     bool Save();

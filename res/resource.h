@@ -31,6 +31,7 @@
 #define IDS_ERR_FILENAME_CHARS      147
 #define IDS_ERR_DEVICE_NAME         148
 #define IDS_ERR_PATH_TOO_LONG       149
+#define IDS_ERR_NO_NEW_PICTURE      151
 #define IDS_ERR_DISK_NEARLY_FULL    152
 #define IDS_ERR_DISK_TOO_FULL       153
 

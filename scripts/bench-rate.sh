@@ -57,7 +57,7 @@ sample_all() {
   echo "$(sample) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
 }
 
-# Files, expected and longest gap of a numbered sequence, from the file times.
+# Files, frames due and longest gap of a numbered sequence, from the file times.
 sequence_figures() {
   python3 - "$1" "$2" "$3" <<'PY'
 import os, sys
@@ -68,7 +68,7 @@ print(len(times), f"{rate * seconds:.0f}", f"{gap:.0f}")
 PY
 }
 
-row() {  # recorder ext rate files expected gap cpu-text frames-for-cpu note
+row() {  # recorder ext rate files due gap cpu-text frames-for-cpu note
   local pct=$(( $4 * 100 / ($5 > 0 ? $5 : 1) ))
   echo "| $1 | $2 | $3/s | $4 / $5 ($pct%) | $6 ms | $7 |${8:+ $8}"
 }
@@ -97,9 +97,9 @@ measure() {  # size sampler ffmpeg
     done
     wait "$driver" || true
     if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
-      read -r _ files _ expected _ gap note <<<"$result"
+      read -r _ files _ due _ gap note <<<"$result"
       cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
-      row "tessilo + companion" "$ext" "$rate" "$files" "$expected" "$gap" "$cpu" "$note"
+      row "tessilo + companion" "$ext" "$rate" "$files" "$due" "$gap" "$cpu" "$note"
     else
       echo "| tessilo + companion | $ext | $rate/s | failed to run | | |"
     fi
@@ -108,12 +108,12 @@ measure() {  # size sampler ffmpeg
     # ffmpeg: CPU of the whole process, which does nothing else, over its frames.
     cpu=$( { /usr/bin/time -f '%U %S' ffmpeg -loglevel error -f x11grab -video_size "$size" -framerate "$rate" \
              -i "$DISPLAY" -t "$seconds" -c:v "$ext" "$work/ffmpeg/%05d.$ext" ; } 2>&1 | tail -1)
-    read -r files expected gap <<<"$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")"
-    row "ffmpeg x11grab" "$ext" "$rate" "$files" "$expected" "$gap" "$(per_frame "$files" $cpu)"
+    read -r files due gap <<<"$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")"
+    row "ffmpeg x11grab" "$ext" "$rate" "$files" "$due" "$gap" "$(per_frame "$files" $cpu)"
   done
 }
 
-echo "| Recorder | Format | Rate | Files / expected | Longest gap | CPU s per frame |"
+echo "| Recorder | Format | Rate | Files / due moments | Longest gap | CPU s per frame |"
 echo "|---|---|---|---|---|---|"
 if [ -n "${BENCH_SESSION:-}" ]; then
   for screen in still changing; do

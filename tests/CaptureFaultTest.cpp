@@ -66,7 +66,8 @@ protected:
         CaptureFixture::TearDown();
     }
 
-    void PlaceDib(const std::string& block) const { ASSERT_NE(0u, clipboard.Place(CF_DIB, block)); }
+    // The picture of the press just made and of every later one.
+    void PlaceDib(const std::string& block) { ASSERT_TRUE(presses.Place(block)); }
 
     // The key of a press stays down: no key-up is ever sent.
     static void ReleasePrintScreen() { keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0); }
@@ -118,7 +119,7 @@ protected:
 TEST_F(CaptureFault, APictureOnTheClipboardBeforeStartIsNeverSavedAndStartEndsWith130)
 {
     // No companion runs here: under Wine the press puts nothing on the clipboard.
-    PlaceDib(MakeScreenDib(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), false));
+    ASSERT_NE(0u, clipboard.Place(CF_DIB, MakeScreenDib(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), false)));
     dialog->ShowWindow(SW_SHOWNORMAL);
     const DWORD start = GetTickCount();
     Start(output.Path(), 3);
@@ -137,8 +138,9 @@ TEST_F(CaptureFault, TheClipboardHeldOpenByAnotherProgramEndsTheCaptureWith131)
     PlaceDib(block);
     ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
 
-    // Ten intervals: no retry within one tick can outlast it.
-    ASSERT_TRUE(holder.Start(L"clipboard_holder.exe", L"1000"));
+    // Ten intervals: no retry within one tick can outlast it. The holder empties the clipboard as
+    // the system does when it places a picture, so the tick finds something new it cannot open.
+    ASSERT_TRUE(holder.Start(L"clipboard_holder.exe", L"1000 empty"));
     EXPECT_EQ(Resource(IDS_ERR_COPY_CLIPBOARD), RunUntilMessage());
     ExpectWholeFrames(output.Path(), L"bmp", block, 2);
 }
@@ -154,6 +156,56 @@ TEST_F(CaptureFault, APictureOfAnotherSizeEndsTheCaptureWith131AndIsNotSaved)
     PlaceDib(MakeScreenDib(80, 48, false));
     EXPECT_EQ(Resource(IDS_ERR_COPY_CLIPBOARD), RunUntilMessage());
     ExpectWholeFrames(output.Path(), L"bmp", block, 2);
+}
+
+TEST_F(CaptureFault, PressesThatBringNoPictureSaveNothingPressNoMoreAndEndWith151)
+{
+    const std::string block = MakeScreenDib(64, 48, false);
+    Start(output.Path(), 3);
+    PlaceDib(block);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+
+    // As when an elevated window in front drops the key: the last picture stays on the clipboard.
+    ASSERT_TRUE(presses.Place(""));
+    DWORD lastFile = GetTickCount();
+    size_t files = FilesIn(output.Path()).size();
+    while (answerer->Shown().empty() && GetTickCount() - lastFile < kHangMs) {
+        PumpFor(10);
+        if (FilesIn(output.Path()).size() != files) {
+            files = FilesIn(output.Path()).size();
+            lastFile = GetTickCount();
+        }
+    }
+    EXPECT_EQ(Resource(IDS_ERR_NO_NEW_PICTURE), RunUntilMessage());
+    // About as long as the preparation waits, from the tick that found nothing.
+    EXPECT_GE(GetTickCount() - lastFile, 800u);
+    ExpectWholeFrames(output.Path(), L"bmp", block, 2);
+    // The Start's press, the first tick's, and one after each file: none while waiting.
+    EXPECT_EQ(static_cast<int>(files) + 2, presses.Presses());
+}
+
+TEST_F(CaptureFault, APictureThatComesLateWithinTheWaitIsSavedWithoutAGap)
+{
+    const std::string block = MakeScreenDib(64, 48, false);
+    Start(output.Path(), 3);
+    PlaceDib(block);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+
+    ASSERT_TRUE(presses.Place(""));
+    // The press already made may still bring its file.
+    PumpFor(250);
+    const size_t stalled = FilesIn(output.Path()).size();
+    const int pressed = presses.Presses();
+    PumpFor(400);
+    EXPECT_EQ(stalled, FilesIn(output.Path()).size()) << "a picture already saved was saved again";
+    EXPECT_EQ(pressed, presses.Presses()) << "a tick without a picture pressed again";
+    ASSERT_TRUE(answerer->Shown().empty());
+
+    PlaceDib(block);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), stalled + 3));
+    dialog->KillCaptureTimer();
+    EXPECT_TRUE(answerer->Shown().empty());
+    ExpectWholeFrames(output.Path(), L"bmp", block, stalled + 3);
 }
 
 TEST_F(CaptureFault, AFileInPlaceOfTheOutputFolderEndsTheCaptureWith132)

@@ -9,6 +9,7 @@
 #include "tests/support/ImportHook.h"
 #include "tests/support/CaptureFixture.h"
 #include "capture/MinimiseAnimation.h"
+#include "tests/support/ModalProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -61,11 +62,12 @@ struct ShellRequest {
     INT show;
 };
 std::vector<ShellRequest> g_shellRequests;
+HINSTANCE g_shellResult = nullptr;
 
 HINSTANCE WINAPI NoteShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)
 {
     g_shellRequests.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L"", show});
-    return reinterpret_cast<HINSTANCE>(42);
+    return g_shellResult;
 }
 
 // Counts the ticks of one window's timers as the message loop takes them.
@@ -115,6 +117,7 @@ protected:
         AnswerWith(IDNO);
         g_timerRequests.clear();
         g_shellRequests.clear();
+        g_shellResult = reinterpret_cast<HINSTANCE>(42);
         g_setTimer = setTimer.Original();
         ASSERT_TRUE(setTimer.Installed());
         ASSERT_TRUE(shellExecute.Installed());
@@ -126,7 +129,7 @@ protected:
     {
         ClickStart(folder, 3, rate);
         ASSERT_NE(0u, dialog->timerId) << "the capture did not start";
-        ASSERT_NE(0u, clipboard.Place(CF_DIB, MakeScreenDib(64, 48, false)));
+        ASSERT_TRUE(presses.Place(MakeScreenDib(64, 48, false)));
     }
 
     // Runs until the preparation is done and the window minimised.
@@ -274,6 +277,72 @@ TEST_F(CaptureTick, OnlyYesToTheQuestionAtTheEndAsksTheShellToOpenTheOutputFolde
         EXPECT_EQ(L"", g_shellRequests[0].parameters);
         EXPECT_EQ(SW_SHOWNORMAL, g_shellRequests[0].show);
     }
+}
+
+TEST_F(CaptureTick, EveryBoxOfTheDialogEndsAPreparingCaptureBeforeItsLoopCanRunATick)
+{
+    // Boxes stay open until the probe closes them.
+    answerer.reset();
+    const struct {
+        const char* what;
+        int command;
+        const wchar_t* folder;  // typed after the Start; null leaves the box as it is
+        int shellResult;
+    } cases[] = {
+        {"a refused Start", IDOK, L"", 42},
+        {"About", ID_APP_ABOUT, nullptr, 42},
+        {"Select by Dialog", ID_SELECT_FOLDER, nullptr, 42},
+        {"Open's error", ID_OPEN_FOLDER, L"C:\\missing", 2},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NO_FATAL_FAILURE(Start(output.File(std::to_wstring(index++)), L"10"));
+        if (c.folder)
+            SetEditText(IDC_FOLDER, c.folder);
+        g_shellResult = reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(c.shellResult));
+        SetActiveWindow(dialog->m_hWnd);
+        ModalProbe probe(dialog->m_hWnd, [&](HWND box) {
+            // Several preparation intervals inside the box's own loop.
+            PumpFor(400);
+            EXPECT_EQ(0, dialog->prepareAttempts) << "a preparation tick ran under the box";
+            EXPECT_FALSE(dialog->IsIconic());
+            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        });
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(c.command, BN_CLICKED), 0);
+        EXPECT_TRUE(probe.Inspected()) << "no box";
+        // Back to idle, not half in a capture: nothing prepares or minimises afterwards.
+        PumpFor(300);
+        EXPECT_EQ(0u, dialog->timerId);
+        EXPECT_FALSE(dialog->capture.ready);
+        EXPECT_FALSE(dialog->IsIconic());
+    }
+}
+
+TEST_F(CaptureTick, ABoxOverARunningCapturePausesItAndItGoesOnWhenTheBoxCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(output.Path(), L"10"));
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+    // Shown some other way than from the taskbar, the window offers its buttons.
+    dialog->ShowWindow(SW_RESTORE);
+    // About is owned by the active window.
+    SetActiveWindow(dialog->m_hWnd);
+    answerer.reset();
+    ModalProbe probe(dialog->m_hWnd, [&](HWND box) {
+        EXPECT_EQ(0u, dialog->timerId);
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, BN_CLICKED), 0);
+    EXPECT_TRUE(probe.Inspected());
+    EXPECT_NE(0u, dialog->timerId);
+    answerer = std::make_unique<MessageBoxAnswerer>(IDNO);
+    const size_t saved = FilesIn(output.Path()).size();
+    dialog->ShowWindow(SW_MINIMIZE);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
+    dialog->KillCaptureTimer();
+    const std::vector<std::wstring> names = FilesIn(output.Path());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PressPictures.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -177,14 +178,15 @@ TEST_F(StartCommand, FilesNamedInAnotherLetterCaseAreAskedAboutAndNoKeepsThem)
 TEST_F(StartCommand, ASecondCaptureFromTheSameNegativeStartAsksAboutTheFirstOnesFiles)
 {
     ClipboardOwner clipboard;
+    PressPictures presses(clipboard);
     SelectItem(IDC_SEQ_WIDTH, 2);
     SelectItem(IDC_EXTENSION, 3);
     SetEditText(IDC_START_NUMBER, L"-2");
     MessageBoxAnswerer answerer(IDNO);
     Start();
     ASSERT_EQ(1u, dialog->timerId);
-    // Start emptied the clipboard: this stands for the picture of its press.
-    ASSERT_NE(0u, clipboard.Place(CF_DIB, MakeScreenDib(32, 24, false)));
+    // Start emptied the clipboard: this stands for the picture of its press, and of every later one.
+    ASSERT_TRUE(presses.Place(MakeScreenDib(32, 24, false)));
     const DWORD begun = GetTickCount();
     while (FilesIn(output.Path()).size() < 3 && GetTickCount() - begun < 30000)
         PumpFor(10);

@@ -21,6 +21,7 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/ui/FixedPoint.cpp
   ${TESSILO_ROOT}/settings/ValueHistory.cpp
   ${TESSILO_ROOT}/capture/OutputNaming.cpp
+  ${TESSILO_ROOT}/capture/CaptureSchedule.cpp
   ${TESSILO_ROOT}/image/Dib.cpp
   ${TESSILO_ROOT}/image/BmpFileHeader.cpp
   ${TESSILO_ROOT}/settings/RegistryStringRules.cpp

@@ -9,6 +9,7 @@ void CaptureFixture::SetUp()
     MainDlgFixture::SetUp();
     answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
     ASSERT_NE(nullptr, clipboard.Window());
+    ASSERT_TRUE(presses.Installed());
 }
 
 void CaptureFixture::TearDown()

@@ -5,6 +5,7 @@
 #include "tests/support/Clipboard.h"
 #include "tests/support/MainDlgFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PressPictures.h"
 #include "tests/support/TestFolder.h"
 
 #include <windows.h>
@@ -23,12 +24,14 @@ protected:
     // One answerer at a time: the hook serves the newest only.
     void AnswerWith(int button);
     // Fills in a capture of "shot" files, four digits from 0, into folder, and clicks Start. Start
-    // empties the clipboard: a picture placed right after it stands for the one of its PrtSc press.
+    // empties the clipboard: presses.Place right after it gives the picture of its PrtSc press.
     void ClickStart(const std::wstring& folder, int ext, const std::wstring& rate = L"10");
     // Runs the capture until `count` files are written or a message box has been answered.
     void RunUntilFiles(const std::wstring& folder, size_t count);
 
     std::unique_ptr<MessageBoxAnswerer> answerer;
     ClipboardOwner clipboard;
+    // Every press of the product puts the picture chosen with presses.Place on the clipboard.
+    PressPictures presses{clipboard};
     TestFolder output;
 };
