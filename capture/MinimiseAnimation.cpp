@@ -1,5 +1,8 @@
 #include "capture/MinimiseAnimation.h"
 
+#include "app/RunningUnderWine.h"
+#include "app/SystemLibrary.h"
+
 #include <dwmapi.h>
 
 namespace {
@@ -7,16 +10,10 @@ namespace {
 // DWM_E_COMPOSITIONDISABLED, which MinGW's headers lack.
 constexpr HRESULT kCompositionDisabled = static_cast<HRESULT>(0x80263001L);
 
-bool RunningUnderWine()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-// dwmapi.dll from the system folder only, never a copy planted beside the program.
+// dwmapi.dll from System32, never a copy planted beside the program.
 class CDwmLibrary {
 public:
-    CDwmLibrary() : module(LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
+    CDwmLibrary() : module(LoadSystemLibrary(L"dwmapi.dll")) {}
     ~CDwmLibrary()
     {
         if (module)

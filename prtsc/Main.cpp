@@ -1,5 +1,6 @@
 // tessilo-prtsc: the PrtSc key of Windows for Wine, where pressing PrtSc leaves nothing on the
 // clipboard. Tessilo presses PrtSc and reads the picture from the clipboard; this fills the gap.
+#include "app/RunningUnderWine.h"
 #include "image/HandleOwner.h"
 #include "prtsc/FrameFileScreen.h"
 #include "prtsc/KeyboardWatch.h"
@@ -38,12 +39,6 @@ const char kHelp[] =
 
 // The console handler runs on a thread of its own and has only this to reach the loop.
 std::atomic<HWND> g_window{nullptr};
-
-bool RunningUnderWine()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 // The clipboard owner for the pictures: it renders the one announced last when a reader asks.
 class CHiddenWindow {

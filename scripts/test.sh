@@ -45,8 +45,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Small file systems: one for the full-disk tests, a little larger than the 512 MiB a capture
-# leaves free (a tmpfs takes memory only as it is written); one that is read-only while a switch
+# Small file systems, each a little larger than the 512 MiB a capture leaves free (a tmpfs takes
+# memory only as it is written): one for the full-disk tests; one that is read-only while a switch
 # file exists, for a folder made read-only during a capture (as root, a folder's permissions stop
 # no write). Mounting needs root: as root a failed mount ends the run, without root those tests
 # are skipped, and the run's last line says so.
@@ -66,7 +66,7 @@ mount_small() {  # directory what size
 if mount_small "$small" full-disk 528m; then
   export TESSILO_SMALL_DISK="$(winepath -w "$small")"
 fi
-if mount_small "$readonly" read-only-disk 8m; then
+if mount_small "$readonly" read-only-disk 528m; then
   export TESSILO_READONLY_DISK="$(winepath -w "$readonly")" TESSILO_READONLY_SWITCH="$(winepath -w "$switch")"
   (
     while sleep 0.05; do

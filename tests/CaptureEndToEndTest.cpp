@@ -1,5 +1,6 @@
 // The real tessilo.exe with the PrtSc companion, driven from outside as a user would drive it,
 // checked on disk and against the screen.
+#include "capture/MinimiseAnimation.h"
 #include "res/resource.h"
 #include "tests/support/ComboBox.h"
 #include "tests/support/Files.h"
@@ -128,8 +129,8 @@ protected:
         EXPECT_EQ(2u, program.WaitForExit(10000));
     }
 
-    // A full capture of about 1.5 s ended from the taskbar: the files, checked for their numbers,
-    // and the screen while the dialog was minimised.
+    // A full capture of about 1.5 s after the first press, ended from the taskbar: the files,
+    // checked for their numbers, and the screen while the dialog was minimised.
     void CaptureAndRestore(const std::wstring& ext, int start)
     {
         ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
@@ -144,7 +145,8 @@ protected:
             // presses PrtSc: nothing is on disk when the window has just gone.
             EXPECT_TRUE(FilesIn(output.Path()).empty());
             screenWhileMinimised = GrabScreenPixels();
-            PumpFor(1500);
+            // The first press waits for the desktop to take the window away.
+            PumpFor(kDesktopMinimiseMs + 1500);
             if (IsIconic(dialog))
                 break;
             HWND box = WaitForMessageBox(program, 2000);

@@ -184,7 +184,9 @@ TEST_F(CaptureTick, TheTimerRunsAtTheSaveRateAtBothEndsOfItsRange)
             const DWORD start = GetTickCount();
             while (dialog->tickCount == 0 && GetTickCount() - start < kHangMs)
                 PumpFor(10);
-            EXPECT_EQ(c.interval, LastInterval());
+            // One interval after the first press, less the time that press took.
+            EXPECT_LE(LastInterval(), c.interval);
+            EXPECT_GT(LastInterval(), 0u);
         }
         dialog->KillCaptureTimer();
         dialog->ShowWindow(SW_RESTORE);
