@@ -151,6 +151,18 @@ protected:
         ASSERT_FALSE(answerer->Shown().empty()) << "no question in a minute";
     }
 
+    // Minimised again, the capture goes on: two more files, every name of the sequence in order.
+    void MinimiseAndExpectTheSequenceGoesOn()
+    {
+        const size_t saved = FilesIn(output.Path()).size();
+        dialog->ShowWindow(SW_MINIMIZE);
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
+        dialog->KillCaptureTimer();
+        const std::vector<std::wstring> names = FilesIn(output.Path());
+        for (size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
+    }
+
     // The interval the dialog asked of its last timer.
     UINT LastInterval() const
     {
@@ -245,13 +257,7 @@ TEST_F(CaptureTick, AWindowRestoredSomeOtherWayPausesTheCaptureUntilItIsMinimise
     EXPECT_TRUE(answerer->Shown().empty());
     EXPECT_FALSE(dialog->IsIconic());
 
-    // Minimised again, the capture goes on where it stopped.
-    dialog->ShowWindow(SW_MINIMIZE);
-    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
-    dialog->KillCaptureTimer();
-    const std::vector<std::wstring> names = FilesIn(output.Path());
-    for (size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
+    ASSERT_NO_FATAL_FAILURE(MinimiseAndExpectTheSequenceGoesOn());
     EXPECT_TRUE(answerer->Shown().empty());
 }
 
@@ -338,13 +344,7 @@ TEST_F(CaptureTick, ABoxOverARunningCapturePausesItAndItGoesOnWhenTheBoxCloses)
     EXPECT_TRUE(probe.Inspected());
     EXPECT_NE(0u, dialog->timerId);
     answerer = std::make_unique<MessageBoxAnswerer>(IDNO);
-    const size_t saved = FilesIn(output.Path()).size();
-    dialog->ShowWindow(SW_MINIMIZE);
-    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
-    dialog->KillCaptureTimer();
-    const std::vector<std::wstring> names = FilesIn(output.Path());
-    for (size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
+    MinimiseAndExpectTheSequenceGoesOn();
 }
 
 }  // namespace
