@@ -10,10 +10,7 @@ TS_BEGIN_MSG_MAP(CMainDlg)
     TS_MSG_WM_DESTROY(OnDestroy)
     TS_MSG_WM_GETMINMAXINFO(OnGetMinMaxInfo)
     TS_MSG_WM_TIMER(1, OnTimer)
-    TS_MESSAGE_HANDLER(WM_ENABLE, [this](WPARAM w, LPARAM) -> LRESULT {
-        OnEnable(static_cast<BOOL>(w));
-        return 0;
-    })
+    TS_MSG_WM_ENABLE(OnEnable)
     TS_MSG_WM_SYSCOMMAND(OnSysCommand)
     TS_MESSAGE_HANDLER(WM_CAPTURE_ENDED, OnCaptureEnded)
     TS_COMMAND_ID_HANDLER(IDOK, OnStart)

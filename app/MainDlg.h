@@ -87,6 +87,9 @@ public:
 
     // capture/CaptureTick.cpp
     void OnTimer(UINT_PTR timer);
+    // A capture that a fault ends: the timer stops and the window is shown normal, so that the
+    // box that says why has a visible owner.
+    void StopCaptureShown();
 
     // capture/BoxPause.cpp: a modal box owned by the dialog stops the capture timer.
     void OnEnable(BOOL enabled);

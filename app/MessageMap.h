@@ -70,6 +70,12 @@ private:
         return 0;                                                                                  \
     })
 
+#define TS_MSG_WM_ENABLE(func)                                                                     \
+    TS_MESSAGE_HANDLER(WM_ENABLE, [this](WPARAM w, LPARAM) -> LRESULT {                            \
+        func(static_cast<BOOL>(w));                                                                \
+        return 0;                                                                                  \
+    })
+
 #define TS_MSG_WM_CTLCOLORSTATIC(func)                                                             \
     TS_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, [this](WPARAM w, LPARAM l) -> LRESULT {                  \
         return reinterpret_cast<LRESULT>(func(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l))); \

@@ -2,6 +2,8 @@
 // window messages, and prints the files written against the capture's due moments (one every
 // interval of 100000 / hundredths ms) and the longest gap between consecutive files.
 // Usage: rate_driver.exe folder ext rate seconds
+#include "capture/CaptureSchedule.h"
+#include "capture/MinimiseAnimation.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Companion.h"
@@ -111,10 +113,11 @@ int wmain(int argc, wchar_t** argv)
     double gap = 0;
     for (size_t i = 1; i < times.size(); ++i)
         gap = std::max(gap, times[i] - times[i - 1]);
-    // The program's own interval; the first tick after the minimise only presses PrtSc.
+    // The program's own interval; the first press after the minimise waits for the desktop to take
+    // the window away (or one interval), and saves nothing.
     const int hundredths = static_cast<int>(_wtof(rate.c_str()) * 100 + 0.5);
-    const double interval = hundredths > 0 ? 100000 / hundredths / 1000.0 : 1;
-    const double due = elapsed / interval - 1;
+    const double interval = hundredths > 0 ? CaptureIntervalMs(hundredths) / 1000.0 : 1;
+    const double due = (elapsed - std::max(interval, kDesktopMinimiseMs / 1000.0)) / interval;
     std::printf("files %zu due %.0f gap %.0f%s", times.size(), due, gap * 1000,
                 ranToTheEnd ? "" : " ended early:");
     if (!ranToTheEnd) {

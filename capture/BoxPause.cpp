@@ -14,7 +14,7 @@ void CMainDlg::OnEnable(BOOL enabled)
     }
     if (pausedByBox) {
         pausedByBox = false;
-        StartCaptureTimer(static_cast<UINT>(100000 / g_settings.refreshRate));
+        StartCaptureTimer(CaptureIntervalMs(g_settings.refreshRate));
     }
 }
 

@@ -5,6 +5,13 @@
 
 #include <cstdint>
 
+// The capture timer's period at a save rate of `hundredths` captures per 100 s (1 to 5000), in
+// whole milliseconds.
+constexpr uint32_t CaptureIntervalMs(int32_t hundredths)
+{
+    return static_cast<uint32_t>(100000 / hundredths);
+}
+
 class CCaptureSchedule {
 public:
     // A tick that finds no new picture looks again this soon (sooner at short periods), for about

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int32_t kPrepareAttempts = 10;
 
-UINT SaveInterval()
-{
-    return static_cast<UINT>(100000 / g_settings.refreshRate);
-}
-
 // Milliseconds of the performance counter: the tick count moves in 15.6 ms steps on Windows, too
 // coarse to arm a 20 ms timer from.
 uint64_t NowMs()
@@ -40,7 +35,7 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
             tickCount = 0;
             // The first press waits until the window has left the screen.
-            StartCaptureTimer(std::max(SaveInterval(), animation));
+            StartCaptureTimer(std::max(CaptureIntervalMs(g_settings.refreshRate), animation));
             return;
         }
         if (prepareAttempts < kPrepareAttempts)
@@ -57,7 +52,7 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
     // The first tick only presses PrtSc: the picture of the Start command still shows the dialog.
     if (tickCount == 0) {
         RestoreMinimiseAnimation(m_hWnd);
-        schedule.Begin(NowMs(), SaveInterval());
+        schedule.Begin(NowMs(), CaptureIntervalMs(g_settings.refreshRate));
     } else {
         // The picture of the last press is not there yet: look again soon, press nothing.
         if (!capture.HasNewPicture()) {
@@ -65,22 +60,19 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
                 StartCaptureTimer(retry);
                 return;
             }
-            KillCaptureTimer();
-            ShowWindow(SW_SHOWNORMAL);
+            StopCaptureShown();
             ShowMessage(IDS_ERR_NO_NEW_PICTURE, MB_ICONERROR);
             return;
         }
         if (!capture.CopyFromClipboard()) {
-            KillCaptureTimer();
-            ShowWindow(SW_SHOWNORMAL);
+            StopCaptureShown();
             ShowMessage(IDS_ERR_COPY_CLIPBOARD, MB_ICONERROR);
             return;
         }
         if (!KeepsDiskReserve())
             return;
         if (!capture.Save()) {
-            KillCaptureTimer();
-            ShowWindow(SW_SHOWNORMAL);
+            StopCaptureShown();
             ShowMessage(IDS_ERR_SAVE_IMAGE, MB_ICONERROR);
             return;
         }
@@ -88,6 +80,12 @@ void CMainDlg::OnTimer(UINT_PTR /*timer*/)
     printScreen.Simulate(m_hWnd);
     ++tickCount;
     StartCaptureTimer(schedule.Served(NowMs()));
+}
+
+void CMainDlg::StopCaptureShown()
+{
+    KillCaptureTimer();
+    ShowWindow(SW_SHOWNORMAL);
 }
 
 }  // namespace ts

@@ -70,8 +70,7 @@ bool CMainDlg::KeepsDiskReserve()
     const uint64_t file = capture.fileImage.size();
     if (!FreeBytes(OutputFolder(g_settings), free) || disk::LeavesReserve(free, file))
         return true;
-    KillCaptureTimer();
-    ShowWindow(SW_SHOWNORMAL);
+    StopCaptureShown();
     ShowNextStartNumber();
     // Over: a restore later has no capture to end.
     tickCount = 0;
