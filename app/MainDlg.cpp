@@ -13,6 +13,8 @@ TS_BEGIN_MSG_MAP(CMainDlg)
     TS_MSG_WM_ENABLE(OnEnable)
     TS_MSG_WM_SYSCOMMAND(OnSysCommand)
     TS_MESSAGE_HANDLER(WM_CAPTURE_ENDED, OnCaptureEnded)
+    TS_MESSAGE_HANDLER(WM_CAPTURE_FILES, OnCaptureFiles)
+    TS_MESSAGE_HANDLER(WM_CLIPBOARDUPDATE, OnClipboardUpdate)
     TS_COMMAND_ID_HANDLER(IDOK, OnStart)
     TS_COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     TS_COMMAND_ID_HANDLER(ID_APP_ABOUT, OnAbout)
@@ -56,7 +58,8 @@ void CMainDlg::SaveSettings()
 // Esc, the close box and Close in the system menu all arrive here.
 void CMainDlg::OnCancel()
 {
-    KillCaptureTimer();
+    // The pictures already taken are still written; nothing is asked.
+    capture.Close();
     DestroyWindow();
     PostQuitMessage(IDCANCEL);
 }

@@ -7,9 +7,8 @@
 #include "app/MessageLoop.h"
 #include "app/SimpleMsgImpl.h"
 #include "app/SingleTimerImpl.h"
-#include "capture/PrintScreen.h"
-#include "capture/CaptureSchedule.h"
-#include "image/CaptureImage.h"
+#include "capture/Capture.h"
+#include "capture/CaptureHost.h"
 #include "res/resource.h"
 #include "settings/CaptureSettings.h"
 
@@ -24,22 +23,18 @@ class CMainDlg : public CDialogImpl<CMainDlg, CDialogW>,
                  public CDialogResize<CMainDlg>,
                  public CSingleTimerImpl<CMainDlg, 100, 1>,
                  public CMessageFilter,
-                 public CIdleHandler {
+                 public CIdleHandler,
+                 public ICaptureHost {
 public:
     enum { IDD = IDD_MAINDLG };
     // Posted by the restore that ends a capture: the question comes once that restore is done.
     static constexpr UINT WM_CAPTURE_ENDED = WM_APP + 1;
+    // Posted by the capture's file workers.
+    static constexpr UINT WM_CAPTURE_FILES = WM_APP + 2;
 
     BOOL msgHandled = FALSE;
 
-    // The capture in progress.
-    int32_t prepareAttempts = 0;
-    int32_t tickCount = 0;
-    CCaptureImage capture;
-    CPrintScreen printScreen;
-    CCaptureSchedule schedule;
-    // A running capture that a modal box paused; it goes on when the box closes.
-    bool pausedByBox = false;
+    CCapture capture{*this};
 
     // Modeless, no owner; the window or null.
     HWND Create();
@@ -74,25 +69,30 @@ public:
     // capture/StartCapture.cpp
     void OnStart();
     void OnSysCommand(UINT command, POINT point);
-    // The start-number box gains the number after the last file of this capture.
-    void ShowNextStartNumber();
     LRESULT OnCaptureEnded(WPARAM, LPARAM);
     bool OpenFolder(const std::wstring& path);
 
     // capture/DiskRoom.cpp: false, with the message shown, when the folder's disk lacks room for
-    // a capture (the files to be replaced count as room) or, during one, for the next file; the
-    // latter ends the capture.
+    // a capture (the files to be replaced count as room).
     bool HasRoomToStart(const std::wstring& folder, const std::vector<std::wstring>& replaced);
-    bool KeepsDiskReserve();
 
-    // capture/CaptureTick.cpp
+    // capture/CaptureWindow.cpp: the capture's messages, forwarded to it, and what it asks of
+    // the window.
     void OnTimer(UINT_PTR timer);
-    // A capture that a fault ends: the timer stops and the window is shown normal, so that the
-    // box that says why has a visible owner.
-    void StopCaptureShown();
-
-    // capture/BoxPause.cpp: a modal box owned by the dialog stops the capture timer.
+    // A modal box owned by the dialog disables it before its loop runs.
     void OnEnable(BOOL enabled);
+    LRESULT OnClipboardUpdate(WPARAM, LPARAM);
+    LRESULT OnCaptureFiles(WPARAM, LPARAM);
+    HWND Window() const override { return m_hWnd; }
+    void ArmTimer(UINT ms) override { StartCaptureTimer(ms); }
+    void StopTimer() override { KillCaptureTimer(); }
+    uint64_t NowMs() const override;
+    void Minimise() override;
+    bool IsMinimised() const override { return IsIconic() != FALSE; }
+    void ShowNormal() override { ShowWindow(SW_SHOWNORMAL); }
+    void ShowError(const std::wstring& text) override { ShowMessage(text, MB_ICONERROR); }
+    void ShowNextStartNumber(int64_t next) override;
+    void PostFilesWritten() override { PostMessage(WM_CAPTURE_FILES); }
 
     // ui/FolderCommands.cpp
     void OnOpenFolder();

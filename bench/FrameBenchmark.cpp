@@ -7,6 +7,7 @@
 #include "bench/ScreenPicture.h"
 #include "image/BorrowedDib.h"
 #include "image/CaptureImage.h"
+#include "image/FrameOutput.h"
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
@@ -185,7 +186,7 @@ void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, st
         CStopwatch watch;
         const bool copied = capture.CopyFromClipboard();
         copy.push_back(watch.Lap());
-        const bool saved = capture.Save();
+        const bool saved = SaveFrame(g_settings, i, capture.fileImage);
         save.push_back(watch.Lap());
         tick.push_back(copy.back() + save.back());
         if (!copied || !saved)

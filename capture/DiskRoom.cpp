@@ -1,6 +1,8 @@
 // A capture never fills the disk of its output folder: Start wants room for one screen picture
-// above the reserve, and each save one more file above it. A disk that fills anyway (another
-// program writing, a quota Windows does not report) still ends with the save's own failure.
+// above the reserve, and each file one more above it (CCaptureFiles). A disk that fills anyway
+// (another program writing, a quota Windows does not report) still ends with the save's own failure.
+#include "capture/DiskRoom.h"
+
 #include "app/MainDlg.h"
 #include "capture/DiskReserve.h"
 #include "capture/OutputNaming.h"
@@ -9,13 +11,7 @@
 
 #include <limits>
 
-namespace ts {
-
-namespace {
-
-// The bytes free to this user on the folder's disk (quotas included); false when Windows cannot
-// tell, and then nothing is refused for it.
-bool FreeBytes(const std::wstring& folder, uint64_t& bytes)
+bool FreeBytesOf(const std::wstring& folder, uint64_t& bytes)
 {
     // A share's name works only with its final backslash; any other folder takes one as well.
     std::wstring directory = folder;
@@ -27,6 +23,10 @@ bool FreeBytes(const std::wstring& folder, uint64_t& bytes)
     bytes = available.QuadPart;
     return true;
 }
+
+namespace ts {
+
+namespace {
 
 uint64_t AddWithoutWrap(uint64_t left, uint64_t right)
 {
@@ -50,7 +50,7 @@ uint64_t SizeOfFiles(const std::wstring& folder, const std::vector<std::wstring>
 bool CMainDlg::HasRoomToStart(const std::wstring& folder, const std::vector<std::wstring>& replaced)
 {
     uint64_t free = 0;
-    if (!FreeBytes(folder, free))
+    if (!FreeBytesOf(folder, free))
         return true;
     // No picture exists yet: the whole screen stands for one.
     const uint64_t file =
@@ -59,23 +59,6 @@ bool CMainDlg::HasRoomToStart(const std::wstring& folder, const std::vector<std:
         return true;
     ShowMessageFormat(IDS_ERR_DISK_TOO_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),
                       ByteSizeText(AddWithoutWrap(disk::Reserve(file), file)).c_str());
-    return false;
-}
-
-bool CMainDlg::KeepsDiskReserve()
-{
-    uint64_t free = 0;
-    // The BMP file image stands for a PNG too: a screen's PNG is far smaller, and even one of
-    // noise hardly larger.
-    const uint64_t file = capture.fileImage.size();
-    if (!FreeBytes(OutputFolder(g_settings), free) || disk::LeavesReserve(free, file))
-        return true;
-    StopCaptureShown();
-    ShowNextStartNumber();
-    // Over: a restore later has no capture to end.
-    tickCount = 0;
-    ShowMessageFormat(IDS_ERR_DISK_NEARLY_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),
-                      ByteSizeText(disk::Reserve(file)).c_str());
     return false;
 }
 

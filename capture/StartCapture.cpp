@@ -2,8 +2,6 @@
 #include "app/MainDlg.h"
 #include "capture/OutputFolder.h"
 #include "capture/OutputNaming.h"
-#include "capture/PrintScreen.h"
-#include "ui/ComboBox.h"
 
 #include <shellapi.h>
 
@@ -60,14 +58,7 @@ void CMainDlg::OnStart()
 
     g_settings = work;
     SaveSettings();
-
-    capture.Reset();
-    printScreen.Choose();
-    // A picture copied before Start must never pass for the screen when the press puts none there.
-    ClearClipboard(m_hWnd);
-    printScreen.Simulate(m_hWnd);
-    prepareAttempts = 0;
-    StartCaptureTimer(100);
+    capture.Start(g_settings);
 }
 
 void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
@@ -75,38 +66,26 @@ void CMainDlg::OnSysCommand(UINT command, POINT /*point*/)
     msgHandled = FALSE;
     // Wine brings a window back with SC_MAXIMIZE when the window manager keeps it maximised (a
     // tiling desktop keeps every window so): that is a restore too.
-    if ((command != SC_RESTORE && command != SC_MAXIMIZE) || tickCount <= 0)
+    if (command != SC_RESTORE && command != SC_MAXIMIZE)
+        return;
+    // The capture is over once this returns true, so a second restore notification before the
+    // question finds nothing to end.
+    if (!capture.EndByRestore())
         return;
     msgHandled = TRUE;
-
-    KillCaptureTimer();
     ShowWindow(command == SC_MAXIMIZE ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    ShowNextStartNumber();
-
     // A window manager's restore arrives while Wine handles its X event, and until that returns no
-    // box can paint or take input: ask afterwards. The capture is over now, so a second restore
-    // notification before the question finds nothing to end.
-    tickCount = 0;
+    // box can paint or take input: ask afterwards.
     PostMessage(WM_CAPTURE_ENDED);
-}
-
-void CMainDlg::ShowNextStartNumber()
-{
-    // 64 bits: the number after the last file may lie beyond the 32-bit range.
-    const int64_t next = static_cast<int64_t>(g_settings.startNumber) + capture.savedCount;
-    HWND start = GetDlgItem(IDC_START_NUMBER);
-    const int selection = combo::Selection(start);
-    const int count = combo::Count(start);
-    if (count > 2)
-        ::SendMessageW(start, CB_DELETESTRING, static_cast<WPARAM>(count - 1), 0);
-    combo::Add(start, std::to_wstring(next));
-    if (selection == 2)
-        combo::Select(start, 2);
 }
 
 LRESULT CMainDlg::OnCaptureEnded(WPARAM, LPARAM)
 {
-    if (ShowMessage(IDS_CAPTURE_ENDED, MB_YESNO) == IDYES)
+    bool error = false;
+    const std::wstring text = capture.EndText(error);
+    if (error)
+        ShowMessage(text, MB_ICONERROR);
+    else if (ShowMessage(text, MB_YESNO) == IDYES)
         OpenFolder(g_settings.folderHistory.Front());
     return 0;
 }

@@ -10,7 +10,6 @@ void CCaptureImage::Reset()
 {
     owner = nullptr;
     ready = false;
-    savedCount = 0;
     sequence = 0;
     fileImage.clear();
 }
@@ -22,9 +21,9 @@ bool CCaptureImage::Prepare(HWND ownerWindow)
     return ready;
 }
 
-bool CCaptureImage::CopyFromClipboard()
+bool CCaptureImage::CopyFromClipboard(std::vector<uint8_t>& into)
 {
-    return ReadClipboardDib(fileImage, false);
+    return ReadClipboardDib(into, false);
 }
 
 bool CCaptureImage::ReadClipboardDib(std::vector<uint8_t>& image, bool allocate)
@@ -57,10 +56,12 @@ bool CCaptureImage::ReadClipboardDib(std::vector<uint8_t>& image, bool allocate)
         } catch (const std::bad_alloc&) {
             return false;
         }
-        std::memcpy(image.data(), header, bmp::kFileHeaderSize);
-    } else if (image.size() < total || std::memcmp(image.data(), header, bmp::kFileHeaderSize) != 0) {
+    } else if (fileImage.size() < total || image.size() < total
+               || std::memcmp(fileImage.data(), header, bmp::kFileHeaderSize) != 0) {
+        // Only a picture of the prepared layout.
         return false;
     }
+    std::memcpy(image.data(), header, bmp::kFileHeaderSize);
     std::memcpy(image.data() + bmp::kFileHeaderSize, block, blockSize);
     // Read while the clipboard is open, after GetClipboardData has rendered the picture: nothing
     // can be placed in between, so the number stands for exactly this picture.

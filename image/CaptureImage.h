@@ -1,5 +1,4 @@
-// The screen picture taken off the clipboard, kept as a complete BMP file image in memory, and
-// the count of images saved since the capture started.
+// The screen picture taken off the clipboard, kept as a complete BMP file image in memory.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +10,6 @@ class CCaptureImage {
 public:
     HWND owner = nullptr;
     bool ready = false;
-    int32_t savedCount = 0;
     // The clipboard's sequence number when the picture in fileImage was read.
     DWORD sequence = 0;
     // A 14-byte BMP file header, then the clipboard's packed DIB byte for byte.
@@ -21,11 +19,13 @@ public:
     // Sizes fileImage from the clipboard picture; the result is also kept in `ready`.
     bool Prepare(HWND ownerWindow);
     // Refreshes fileImage in place; fails unless the picture has exactly the prepared layout.
-    bool CopyFromClipboard();
+    bool CopyFromClipboard() { return CopyFromClipboard(fileImage); }
+    // The same into a buffer of fileImage's size; `into` is left as it was on failure.
+    bool CopyFromClipboard(std::vector<uint8_t>& into);
     // True when something was put on the clipboard since the last read: a press that brought no
     // picture leaves the old one there.
     bool HasNewPicture() const { return GetClipboardSequenceNumber() != sequence; }
+    // The picture there now is not wanted: only a later one counts as new.
+    void SkipPicture() { sequence = GetClipboardSequenceNumber(); }
     bool ReadClipboardDib(std::vector<uint8_t>& image, bool allocate);
-    // Writes the next numbered file; on success savedCount grows by one.
-    bool Save();
 };

@@ -78,20 +78,12 @@ CImageEncoder::CImageEncoder(const wchar_t* mimeType)
         clsid = CLSID_NULL;
 }
 
-HRESULT CImageEncoder::Save(const CDib& dib, bool keepAlpha, const std::wstring& path)
+HRESULT CImageEncoder::Save(const CDib& dib, bool keepAlpha, IStream* stream) const
 {
+    if (IsEqualCLSID(clsid, CLSID_NULL))
+        return E_FAIL;
     boost::shared_ptr<Gdiplus::Bitmap> bitmap = CreateBitmapFromDib(dib, keepAlpha);
     if (!bitmap)
         return E_FAIL;
-    return Save(bitmap.get(), path);
-}
-
-HRESULT CImageEncoder::Save(Gdiplus::Image* image, const std::wstring& path)
-{
-    if (!image)
-        return E_INVALIDARG;
-    if (IsEqualCLSID(clsid, CLSID_NULL))
-        return E_FAIL;
-    // Image::Save keeps a failing status as the image's last status.
-    return image->Save(path.c_str(), &clsid, params.block) == Gdiplus::Ok ? S_OK : E_FAIL;
+    return bitmap->Save(stream, &clsid, params.block) == Gdiplus::Ok ? S_OK : E_FAIL;
 }

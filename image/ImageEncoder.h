@@ -43,6 +43,6 @@ public:
 
     explicit CImageEncoder(const wchar_t* mimeType);
 
-    HRESULT Save(const CDib& dib, bool keepAlpha, const std::wstring& path);
-    HRESULT Save(Gdiplus::Image* image, const std::wstring& path);
+    // Into a stream: a file is written whole by its caller.
+    HRESULT Save(const CDib& dib, bool keepAlpha, IStream* stream) const;
 };

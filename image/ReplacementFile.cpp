@@ -1,30 +1,43 @@
 #include "image/ReplacementFile.h"
 
+namespace {
+
+constexpr int kNameTries = 100;
+
+// A name of the target's own length in its folder, so that it fits wherever the target fits: the
+// first character a marker no sequence of this prefix starts with, then, after the first try, a
+// count in base 36 over the next characters.
+std::wstring WorkingName(const std::wstring& target, int attempt)
+{
+    const size_t name = target.find_last_of(L"\\/:") + 1;
+    std::wstring path = target;
+    if (name >= path.size())
+        return {};
+    path[name] = path[name] == L'~' ? L'_' : L'~';
+    for (size_t at = name + 1; attempt > 0 && at < path.size(); ++at, attempt /= 36)
+        path[at] = L"0123456789abcdefghijklmnopqrstuvwxyz"[attempt % 36];
+    return attempt == 0 ? path : std::wstring();
+}
+
+}  // namespace
+
 CReplacementFile::CReplacementFile(const std::wstring& target) : target(target)
 {
-    // The usual case: a new name, written in place through a handle that follows the file even
-    // if its folder is moved meanwhile.
-    handle = CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        path = target;
-        return;
+    // Made under a name that did not exist, so nothing of anyone else's is replaced, and no
+    // reader finds a sequence name before its file is whole.
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        const std::wstring working = WorkingName(target, attempt);
+        if (working.empty())
+            return;
+        handle = CreateFileW(working.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            path = working;
+            return;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS)
-        return;
-
-    const size_t end = target.find_last_of(L"\\/:");
-    const std::wstring folder = end == std::wstring::npos ? L"." : target.substr(0, end + 1);
-    wchar_t temporary[MAX_PATH] = {};
-    // Makes the file under a name that did not exist, so nothing of anyone else's is replaced.
-    if (!GetTempFileNameW(folder.c_str(), L"tss", 0, temporary))
-        return;
-    handle = CreateFileW(temporary, GENERIC_WRITE | DELETE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        DeleteFileW(temporary);
-        return;
-    }
-    path = temporary;
-    beside = true;
 }
 
 CReplacementFile::~CReplacementFile()
@@ -36,7 +49,7 @@ CReplacementFile::~CReplacementFile()
         removed = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
     }
     Close();
-    // Closed for a writer that opens it by name (or the handle could not remove it).
+    // The handle could not remove it.
     if (!removed)
         DeleteFileW(path.c_str());
 }
@@ -51,6 +64,6 @@ void CReplacementFile::Close()
 bool CReplacementFile::Commit()
 {
     Close();
-    committed = Created() && (!beside || MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+    committed = Created() && MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
     return committed;
 }

@@ -14,6 +14,7 @@
 #define IDS_SELECT_FOLDER           114
 #define IDS_CONFIRM_OVERWRITE       120
 #define IDS_CAPTURE_ENDED           121
+#define IDS_CAPTURE_SHORT_OF_RATE   122
 #define IDS_ERR_PREPARE_CAPTURE     130
 #define IDS_ERR_COPY_CLIPBOARD      131
 #define IDS_ERR_SAVE_IMAGE          132

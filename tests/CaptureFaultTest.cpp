@@ -3,6 +3,8 @@
 // written before whole.
 #include "app/ResourceString.h"
 #include "capture/DiskReserve.h"
+#include "capture/PrintScreen.h"
+#include "image/FrameOutput.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
@@ -100,7 +102,7 @@ protected:
     {
         const std::vector<std::wstring> names = FilesIn(folder);
         EXPECT_GE(names.size(), atLeast);
-        EXPECT_EQ(static_cast<int32_t>(names.size()), dialog->capture.savedCount);
+        EXPECT_EQ(static_cast<int64_t>(names.size()), dialog->capture.SavedCount());
         const std::string bmp = BmpFileOf(block);
         for (size_t i = 0; i < names.size(); ++i) {
             SCOPED_TRACE(names[i]);
@@ -126,7 +128,7 @@ TEST_F(CaptureFault, APictureOnTheClipboardBeforeStartIsNeverSavedAndStartEndsWi
     // RunUntilMessage also checks that the dialog is shown and not minimised.
     EXPECT_EQ(Resource(IDS_ERR_PREPARE_CAPTURE), RunUntilMessage());
     // Ten preparation ticks, 100 ms apart.
-    EXPECT_EQ(10, dialog->prepareAttempts);
+    EXPECT_EQ(10, dialog->capture.PrepareAttempts());
     EXPECT_GE(GetTickCount() - start, 900u);
     EXPECT_TRUE(FilesIn(output.Path()).empty());
 }
@@ -428,7 +430,7 @@ TEST_F(FullDisk, ABmpCaptureStopsWhileTheReserveIsLeftAndShowsTheNextStartNumber
     EXPECT_GE(left, kReserve);
     EXPECT_LT(left, kReserve + block.size() + 14) << "the capture stopped while a picture still fitted";
     ExpectWholeFrames(folder, L"bmp", block, ScreenFile() / (block.size() + 14));
-    EXPECT_EQ(std::to_wstring(dialog->capture.savedCount), ItemText(IDC_START_NUMBER, 2));
+    EXPECT_EQ(std::to_wstring(dialog->capture.SavedCount()), ItemText(IDC_START_NUMBER, 2));
     EXPECT_EQ(3, Count(IDC_START_NUMBER));
 
     // Over: a restore from the taskbar later has no capture to end and asks nothing.
@@ -474,9 +476,8 @@ TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButTheFilesItWouldRep
 TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWas)
 {
     const std::string old(100000, 'o');
-    CCaptureImage image;
     const std::string file = BmpFileOf(MakeScreenDib(320, 240, true));
-    image.fileImage.assign(file.begin(), file.end());
+    std::vector<uint8_t> picture(file.begin(), file.end());
     g_settings.folderHistory.Push(folder);
     g_settings.specHistory.Push(L"shot");
     g_settings.seqWidth = 4;
@@ -490,7 +491,7 @@ TEST_F(FullDisk, ASaveThatFindsTheDiskFullLeavesTheFileAlreadyUnderItsNameAsItWa
         ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(file.size() / 4));
 
         g_settings.ext = ext;
-        EXPECT_FALSE(image.Save());
+        EXPECT_FALSE(SaveFrame(g_settings, 0, picture));
         EXPECT_TRUE(ReadWholeFile(path) == old) << "the file was changed or removed";
         EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder));
         DeleteFileW(path.c_str());
@@ -705,8 +706,9 @@ TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareAndTheDialogKeepsItsOwnDpiC
         ASSERT_TRUE(blit.Installed());
         g_bitBlt = blit.Original();
         // Called directly: a message dispatched to the dialog runs in the dialog's own context.
-        dialog->printScreen.Choose();
-        dialog->printScreen.Simulate(dialog->m_hWnd);
+        CPrintScreen press;
+        press.Choose();
+        press.Simulate(dialog->m_hWnd);
     }
     EXPECT_EQ(std::vector<bool>{true}, g_blitsPerMonitor);
     EXPECT_FALSE(IsPerMonitorAware(ThreadDpiContext())) << "the grab left the thread per-monitor aware";

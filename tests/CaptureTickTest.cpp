@@ -125,9 +125,9 @@ protected:
 
     // Starts a BMP capture at this rate; the picture placed right after Start stands for the one
     // its PrtSc press would put there.
-    void Start(const std::wstring& folder, const std::wstring& rate)
+    void Start(const std::wstring& folder, const std::wstring& rate, const std::wstring& start = L"0")
     {
-        ClickStart(folder, 3, rate);
+        ClickStart(folder, 3, rate, start);
         ASSERT_NE(0u, dialog->timerId) << "the capture did not start";
         ASSERT_TRUE(presses.Place(MakeScreenDib(64, 48, false)));
     }
@@ -136,9 +136,10 @@ protected:
     void RunUntilPrepared()
     {
         const DWORD start = GetTickCount();
-        while (!(dialog->capture.ready && dialog->IsIconic()) && GetTickCount() - start < kHangMs)
+        while (dialog->capture.State() != CaptureState::WaitingForFirstPress && GetTickCount() - start < kHangMs)
             PumpFor(10);
-        ASSERT_TRUE(dialog->capture.ready && dialog->IsIconic()) << "the capture was not prepared in a minute";
+        ASSERT_TRUE(dialog->capture.State() == CaptureState::WaitingForFirstPress && dialog->IsIconic())
+            << "the capture was not prepared in a minute";
     }
 
     // Ends the capture as the taskbar does and waits for the question to be answered.
@@ -194,7 +195,7 @@ TEST_F(CaptureTick, TheTimerRunsAtTheSaveRateAtBothEndsOfItsRange)
         EXPECT_EQ(std::max(c.interval, kDesktopMinimiseMs), LastInterval());
         if (c.interval < kDesktopMinimiseMs) {
             const DWORD start = GetTickCount();
-            while (dialog->tickCount == 0 && GetTickCount() - start < kHangMs)
+            while (dialog->capture.State() != CaptureState::Capturing && GetTickCount() - start < kHangMs)
                 PumpFor(10);
             // One interval after the first press, less the time that press took.
             EXPECT_LE(LastInterval(), c.interval);
@@ -287,6 +288,41 @@ TEST_F(CaptureTick, OnlyYesToTheQuestionAtTheEndAsksTheShellToOpenTheOutputFolde
     }
 }
 
+TEST_F(CaptureTick, TheRestoreWritesThePicturesTakenAndTheStartNumberBoxGainsTheNumberAfterThem)
+{
+    // At the highest rate, so that pictures are on their way when the window comes back.
+    const auto captureAndRestore = [this](const std::wstring& folder, const std::wstring& start) {
+        AnswerWith(IDNO);
+        dialog->ShowWindow(SW_SHOWNORMAL);
+        const size_t before = FilesIn(folder).size();
+        if (start.empty())
+            dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        else
+            ClickStart(folder, 3, L"50", start);
+        ASSERT_TRUE(presses.Place(MakeScreenDib(64, 48, false)));
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, before + 3));
+        ASSERT_NO_FATAL_FAILURE(RestoreFromTaskbar());
+        const size_t files = FilesIn(folder).size();
+        EXPECT_EQ(static_cast<int64_t>(files - before), dialog->capture.SavedCount());
+        PumpFor(100);
+        EXPECT_EQ(files, FilesIn(folder).size()) << "a file came after the question";
+    };
+    // Past the 32-bit range, the number after the last file does not wrap.
+    ASSERT_NO_FATAL_FAILURE(captureAndRestore(output.File(L"a"), std::to_wstring(INT32_MAX)));
+    EXPECT_EQ(3, Count(IDC_START_NUMBER));
+    EXPECT_EQ(std::to_wstring(int64_t{INT32_MAX} + dialog->capture.SavedCount()), ItemText(IDC_START_NUMBER, 2));
+
+    ASSERT_NO_FATAL_FAILURE(captureAndRestore(output.File(L"b"), L"100"));
+    const int64_t next = 100 + dialog->capture.SavedCount();
+    EXPECT_EQ(std::to_wstring(next), ItemText(IDC_START_NUMBER, 2));
+    // A capture from the number shown replaces it, and it stays selected.
+    SelectItem(IDC_START_NUMBER, 2);
+    ASSERT_NO_FATAL_FAILURE(captureAndRestore(output.File(L"b"), L""));
+    EXPECT_EQ(3, Count(IDC_START_NUMBER));
+    EXPECT_EQ(std::to_wstring(next + dialog->capture.SavedCount()), ItemText(IDC_START_NUMBER, 2));
+    EXPECT_EQ(2, Selection(IDC_START_NUMBER));
+}
+
 TEST_F(CaptureTick, EveryBoxOfTheDialogEndsAPreparingCaptureBeforeItsLoopCanRunATick)
 {
     // Boxes stay open until the probe closes them.
@@ -313,7 +349,7 @@ TEST_F(CaptureTick, EveryBoxOfTheDialogEndsAPreparingCaptureBeforeItsLoopCanRunA
         ModalProbe probe(dialog->m_hWnd, [&](HWND box) {
             // Several preparation intervals inside the box's own loop.
             PumpFor(400);
-            EXPECT_EQ(0, dialog->prepareAttempts) << "a preparation tick ran under the box";
+            EXPECT_EQ(0, dialog->capture.PrepareAttempts()) << "a preparation tick ran under the box";
             EXPECT_FALSE(dialog->IsIconic());
             PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
         });
@@ -322,7 +358,7 @@ TEST_F(CaptureTick, EveryBoxOfTheDialogEndsAPreparingCaptureBeforeItsLoopCanRunA
         // Back to idle, not half in a capture: nothing prepares or minimises afterwards.
         PumpFor(300);
         EXPECT_EQ(0u, dialog->timerId);
-        EXPECT_FALSE(dialog->capture.ready);
+        EXPECT_EQ(CaptureState::Idle, dialog->capture.State());
         EXPECT_FALSE(dialog->IsIconic());
     }
 }

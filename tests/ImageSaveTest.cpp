@@ -1,5 +1,5 @@
 #include "capture/OutputPath.h"
-#include "image/CaptureImage.h"
+#include "image/FrameOutput.h"
 #include "image/Dib.h"
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
@@ -78,15 +78,19 @@ protected:
         g_settings.specHistory.Push(L"scene");
         g_settings.seqWidth = 4;
         g_settings.startNumber = 0;
-        image.fileImage = ScreenFileImage();
+        picture = ScreenFileImage();
     }
 
     void TearDown() override { g_settings = saved; }
 
+    // The next file of the sequence; the count grows only when it was written.
     bool SaveAs(const std::wstring& ext)
     {
         g_settings.ext = ext;
-        return image.Save();
+        if (!SaveFrame(g_settings, static_cast<int64_t>(g_settings.startNumber) + savedCount, picture))
+            return false;
+        ++savedCount;
+        return true;
     }
 
     // Decodes a PNG through GDI+ and compares every pixel's colour with the source.
@@ -109,30 +113,31 @@ protected:
     static std::unique_ptr<CGdiplusSession> gdiplus;
     TestFolder folder;
     CaptureSettings saved;
-    CCaptureImage image;
+    std::vector<uint8_t> picture;
+    int64_t savedCount = 0;
 };
 
 std::unique_ptr<CGdiplusSession> ImageSave::gdiplus;
 
 TEST_F(ImageSave, ReplacesExistingFilesWithTheBmpBytesOrAPngOfTheSamePixels)
 {
-    image.fileImage = ScreenFileImage(13);
-    const std::vector<uint8_t> picture = image.fileImage;
+    picture = ScreenFileImage(13);
+    const std::vector<uint8_t> taken = picture;
     const std::string junk(5000, 'j');
     ASSERT_TRUE(folder.Write(L"scene0000.bmp", junk));
     ASSERT_TRUE(folder.Write(L"scene0001.png", junk));
     ASSERT_TRUE(SaveAs(L"bmp"));
-    EXPECT_EQ(AsString(picture), folder.Read(L"scene0000.bmp"));
+    EXPECT_EQ(AsString(taken), folder.Read(L"scene0000.bmp"));
     ASSERT_TRUE(SaveAs(L"png"));
     ExpectPngOfTheSource(L"scene0001.png");
-    EXPECT_EQ(2, image.savedCount);
+    EXPECT_EQ(2, savedCount);
     // The buffer is lent to the encoder, never changed or freed by it.
-    EXPECT_EQ(picture, image.fileImage);
+    EXPECT_EQ(taken, picture);
 }
 
 TEST_F(ImageSave, ChoosesTheRouteByTheExtensionAndKeepsItsLetterCase)
 {
-    const std::string bmpBytes = AsString(image.fileImage);
+    const std::string bmpBytes = AsString(picture);
     ASSERT_TRUE(SaveAs(L"PnG"));
     ExpectPngOfTheSource(L"scene0000.PnG");
     const struct {
@@ -163,19 +168,19 @@ TEST_F(ImageSave, AFailedSaveKeepsTheCountSoTheNextTryUsesTheSameName)
     g_settings.folderHistory.Push(folder.File(L"missing"));
     EXPECT_FALSE(SaveAs(L"bmp"));
     EXPECT_FALSE(SaveAs(L"png"));
-    EXPECT_EQ(0, image.savedCount);
+    EXPECT_EQ(0, savedCount);
 
     g_settings.folderHistory.Push(folder.Path());
-    const std::vector<uint8_t> picture = image.fileImage;
-    image.fileImage.clear();
+    const std::vector<uint8_t> taken = picture;
+    picture.clear();
     EXPECT_FALSE(SaveAs(L"bmp"));
     EXPECT_FALSE(folder.Exists(L"scene0000.bmp"));
     // Rows that the header promises but the image does not hold.
-    image.fileImage.assign(picture.begin(), picture.end() - 1);
+    picture.assign(taken.begin(), taken.end() - 1);
     EXPECT_FALSE(SaveAs(L"png"));
-    EXPECT_EQ(0, image.savedCount);
+    EXPECT_EQ(0, savedCount);
 
-    image.fileImage = picture;
+    picture = taken;
     ASSERT_TRUE(SaveAs(L"png"));
     EXPECT_TRUE(folder.Exists(L"scene0000.png"));
 }
@@ -183,7 +188,7 @@ TEST_F(ImageSave, AFailedSaveKeepsTheCountSoTheNextTryUsesTheSameName)
 TEST_F(ImageSave, AFailedSaveLeavesTheFileAlreadyUnderItsNameAsItWas)
 {
     const std::string old(5000, 'o');
-    std::vector<uint8_t> noBitmap = image.fileImage;
+    std::vector<uint8_t> noBitmap = picture;
     WriteI32(noBitmap.data() + 14, dib::kWidth, 0);   // GDI+ makes no bitmap of zero width
     struct Case {
         const wchar_t* ext;
@@ -194,8 +199,8 @@ TEST_F(ImageSave, AFailedSaveLeavesTheFileAlreadyUnderItsNameAsItWas)
     // Refused before any file is made, and written whole but kept from the name.
     const Case cases[] = {{L"png", noBitmap, false, L"scene0000.png"},
                           {L"bmp", {}, false, L"scene0000.bmp"},
-                          {L"png", image.fileImage, true, L"scene0000.png"},
-                          {L"bmp", image.fileImage, true, L"scene0000.bmp"}};
+                          {L"png", picture, true, L"scene0000.png"},
+                          {L"bmp", picture, true, L"scene0000.bmp"}};
     for (const Case& c : cases) {
         const std::wstring name = c.name;
         SCOPED_TRACE(testing::Message() << name << (c.heldOpen ? " held open" : ""));
@@ -203,7 +208,7 @@ TEST_F(ImageSave, AFailedSaveLeavesTheFileAlreadyUnderItsNameAsItWas)
         HANDLE reader = c.heldOpen ? CreateFileW(folder.File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, 0, nullptr)
                                    : INVALID_HANDLE_VALUE;
-        image.fileImage = c.picture;
+        picture = c.picture;
         EXPECT_FALSE(SaveAs(c.ext));
         if (reader != INVALID_HANDLE_VALUE)
             CloseHandle(reader);
@@ -211,7 +216,7 @@ TEST_F(ImageSave, AFailedSaveLeavesTheFileAlreadyUnderItsNameAsItWas)
         EXPECT_EQ(std::vector<std::wstring>{name}, FilesIn(folder.Path()));
         DeleteFileW(folder.File(name).c_str());
     }
-    EXPECT_EQ(0, image.savedCount);
+    EXPECT_EQ(0, savedCount);
 }
 
 }  // namespace

@@ -95,8 +95,8 @@ TEST_F(StartCommand, WithNothingToOverwriteArmsTheTimerAndCommitsTheSettings)
     EXPECT_EQ(output.Path(), g_settings.folderHistory.Front());
     EXPECT_EQ(L"scene", g_settings.specHistory.Front());
     EXPECT_EQ(5, g_settings.startNumber);
-    EXPECT_FALSE(dialog->capture.ready);
-    EXPECT_EQ(0, dialog->prepareAttempts);
+    EXPECT_EQ(CaptureState::Preparing, dialog->capture.State());
+    EXPECT_EQ(0, dialog->capture.PrepareAttempts());
 }
 
 TEST_F(StartCommand, FileNamesWithBlanksDotsBracketsPercentOrOtherScriptsStart)
@@ -276,41 +276,6 @@ TEST_F(StartCommand, AFolderThatCannotBeCreatedIsReported)
     EXPECT_EQ(0u, dialog->timerId);
 }
 
-TEST_F(StartCommand, RestoringDuringACaptureAddsTheNextNumberAndAsks)
-{
-    dialog->tickCount = 3;
-    dialog->capture.savedCount = 25;
-    g_settings.startNumber = 100;
-    SelectItem(IDC_START_NUMBER, 1);
-    MessageBoxAnswerer answerer(IDNO);
-    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-    // Under a window manager the restore comes inside Wine's X event handling, where no box can
-    // paint or take input: the question waits until the restore has returned. A second restore
-    // notification before it finds no capture left to end.
-    EXPECT_TRUE(answerer.Shown().empty());
-    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_EQ(0, dialog->tickCount);
-    PumpFor(50);
-
-    ASSERT_EQ(1u, answerer.Shown().size());
-    EXPECT_EQ(L"Capture is ended. Open the output folder?", answerer.Shown()[0].text);
-    EXPECT_EQ(3, Count(IDC_START_NUMBER));
-    EXPECT_EQ(L"125", ItemText(IDC_START_NUMBER, 2));
-    EXPECT_EQ(1, Selection(IDC_START_NUMBER));
-
-    // A second capture replaces the third item and keeps it selected.
-    SelectItem(IDC_START_NUMBER, 2);
-    dialog->tickCount = 1;
-    dialog->capture.savedCount = 7;
-    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpFor(50);
-    EXPECT_EQ(2u, answerer.Shown().size());
-    EXPECT_EQ(3, Count(IDC_START_NUMBER));
-    EXPECT_EQ(L"107", ItemText(IDC_START_NUMBER, 2));
-    EXPECT_EQ(2, Selection(IDC_START_NUMBER));
-    EXPECT_EQ(L"107", EditText(IDC_START_NUMBER));
-}
-
 TEST_F(StartCommand, ARestoreWithoutACaptureAsksNothing)
 {
     MessageBoxAnswerer answerer(IDNO);
@@ -319,17 +284,6 @@ TEST_F(StartCommand, ARestoreWithoutACaptureAsksNothing)
     PumpFor(50);
     EXPECT_TRUE(answerer.Shown().empty());
     EXPECT_FALSE(dialog->IsIconic());
-}
-
-TEST_F(StartCommand, TheNextNumberAfterTheLargestStartNumberDoesNotWrap)
-{
-    dialog->tickCount = 1;
-    dialog->capture.savedCount = 2;
-    g_settings.startNumber = INT32_MAX;
-    MessageBoxAnswerer answerer(IDNO);
-    dialog->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpFor(50);
-    EXPECT_EQ(L"2147483649", ItemText(IDC_START_NUMBER, 2));
 }
 
 }  // namespace

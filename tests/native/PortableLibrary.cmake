@@ -22,6 +22,7 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/settings/ValueHistory.cpp
   ${TESSILO_ROOT}/capture/OutputNaming.cpp
   ${TESSILO_ROOT}/capture/CaptureSchedule.cpp
+  ${TESSILO_ROOT}/capture/FramePipeline.cpp
   ${TESSILO_ROOT}/image/Dib.cpp
   ${TESSILO_ROOT}/image/BmpFileHeader.cpp
   ${TESSILO_ROOT}/settings/RegistryStringRules.cpp
@@ -32,5 +33,7 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/capture/DiskReserve.cpp
   ${TESSILO_ROOT}/ui/ByteSize.cpp
 )
+find_package(Threads REQUIRED)
+target_link_libraries(tessilo_portable PUBLIC Threads::Threads)
 target_include_directories(tessilo_portable PUBLIC ${TESSILO_ROOT})
 target_include_directories(tessilo_portable SYSTEM PUBLIC ${BOOST_ONLY_DIR})

@@ -24,13 +24,14 @@ void CaptureFixture::AnswerWith(int button)
     answerer = std::make_unique<MessageBoxAnswerer>(button);
 }
 
-void CaptureFixture::ClickStart(const std::wstring& folder, int ext, const std::wstring& rate)
+void CaptureFixture::ClickStart(const std::wstring& folder, int ext, const std::wstring& rate,
+                                const std::wstring& start)
 {
     SetEditText(IDC_FOLDER, folder);
     SetEditText(IDC_FILENAME, L"shot");
     SelectItem(IDC_SEQ_WIDTH, 3);
     SelectItem(IDC_EXTENSION, ext);
-    SetEditText(IDC_START_NUMBER, L"0");
+    SetEditText(IDC_START_NUMBER, start);
     SetEditText(IDC_SAVE_RATE, rate);
     dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }

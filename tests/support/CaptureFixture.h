@@ -23,9 +23,10 @@ protected:
 
     // One answerer at a time: the hook serves the newest only.
     void AnswerWith(int button);
-    // Fills in a capture of "shot" files, four digits from 0, into folder, and clicks Start. Start
+    // Fills in a capture of "shot" files, four digits from `start`, into folder, and clicks Start. Start
     // empties the clipboard: presses.Place right after it gives the picture of its PrtSc press.
-    void ClickStart(const std::wstring& folder, int ext, const std::wstring& rate = L"10");
+    void ClickStart(const std::wstring& folder, int ext, const std::wstring& rate = L"10",
+                    const std::wstring& start = L"0");
     // Runs the capture until `count` files are written or a message box has been answered.
     void RunUntilFiles(const std::wstring& folder, size_t count);
 
