@@ -1,12 +1,10 @@
 #include "bench/ScreenPicture.h"
 #include "image/ClipboardGuards.h"
+#include "image/ScreenDib.h"
 
 #include <cstring>
 
 namespace {
-
-constexpr uint32_t kHeaderSize = 40;
-constexpr uint32_t kMasksSize = 12;
 
 class CPixels {
 public:
@@ -100,20 +98,9 @@ void DrawScreen(CPixels& pixels, uint32_t seed)
 
 std::vector<uint8_t> MakeScreenDib(int width, int height, uint32_t seed)
 {
-    const size_t pixelBytes = static_cast<size_t>(width) * height * 4;
-    std::vector<uint8_t> block(kHeaderSize + kMasksSize + pixelBytes, 0);
-    BITMAPINFOHEADER header = {};
-    header.biSize = kHeaderSize;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_BITFIELDS;
-    header.biSizeImage = static_cast<DWORD>(pixelBytes);
-    std::memcpy(block.data(), &header, kHeaderSize);
-    const uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
-    std::memcpy(block.data() + kHeaderSize, masks, kMasksSize);
-    CPixels pixels(block.data() + kHeaderSize + kMasksSize, width, height);
+    std::vector<uint8_t> block(static_cast<size_t>(screendib::PackedSize(width, height)), 0);
+    screendib::WriteHeader(block.data(), width, height);
+    CPixels pixels(block.data() + screendib::kPixelsAt, width, height);
     DrawScreen(pixels, seed);
     return block;
 }
@@ -122,7 +109,7 @@ bool PlaceBitmapOnClipboard(HWND window, const std::vector<uint8_t>& block)
 {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, block.data() + kHeaderSize + kMasksSize, info,
+    HBITMAP bitmap = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, block.data() + screendib::kPixelsAt, info,
                                     DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (!bitmap)

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-// A packed DIB as the clipboard gives a screen picture: a 40-byte header, 32 bits per pixel,
-// BI_BITFIELDS with its three masks, then the rows bottom-up (40 + 12 + width * height * 4 bytes).
+// A packed DIB as the clipboard gives a screen picture (image/ScreenDib.h).
 std::vector<uint8_t> MakeScreenDib(int width, int height, uint32_t seed);
 
 // A screen-sized DDB of the same picture placed as CF_BITMAP, so that the next CF_DIB read pays

@@ -19,14 +19,4 @@ bool LeavesReserve(uint64_t freeBytes, uint64_t fileSize)
     return freeBytes >= reserve && freeBytes - reserve >= fileSize;
 }
 
-uint64_t ScreenFileSize(int32_t width, int32_t height)
-{
-    // The file header, the 40-byte DIB header and its three colour masks.
-    constexpr uint64_t kHeaders = 14 + 40 + 12;
-    if (width < 0 || height < 0)
-        return 0;
-    // (2^31 - 1)^2 x 4 + 66 is still below 2^64.
-    return kHeaders + static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
-}
-
 }  // namespace disk

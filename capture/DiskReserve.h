@@ -15,8 +15,4 @@ uint64_t Reserve(uint64_t fileSize);
 // Whether one more file of fileSize bytes still leaves the reserve among freeBytes.
 bool LeavesReserve(uint64_t freeBytes, uint64_t fileSize);
 
-// A screen of width x height pixels as a 32-bit bit-field BMP file, the most PrtSc gives for it:
-// the size of one file before any picture exists. 0 for a negative size.
-uint64_t ScreenFileSize(int32_t width, int32_t height);
-
 }  // namespace disk

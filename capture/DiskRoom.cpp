@@ -7,6 +7,7 @@
 #include "capture/DiskReserve.h"
 #include "capture/OutputNaming.h"
 #include "capture/OutputPath.h"
+#include "image/ScreenDib.h"
 #include "ui/ByteSize.h"
 
 #include <limits>
@@ -52,9 +53,9 @@ bool CMainDlg::HasRoomToStart(const std::wstring& folder, const std::vector<std:
     uint64_t free = 0;
     if (!FreeBytesOf(folder, free))
         return true;
-    // No picture exists yet: the whole screen stands for one.
+    // No picture exists yet: the whole screen as a BMP, the most PrtSc gives, stands for one.
     const uint64_t file =
-        disk::ScreenFileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        screendib::FileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
     if (disk::LeavesReserve(AddWithoutWrap(free, SizeOfFiles(folder, replaced)), file))
         return true;
     ShowMessageFormat(IDS_ERR_DISK_TOO_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),

@@ -12,10 +12,14 @@ public:
     static constexpr int kOpenRetries = 10;
     static constexpr DWORD kOpenRetryMs = 10;
 
-    explicit CClipboardOpener(HWND owner) : opened(OpenClipboard(owner) != FALSE)
+    using Pause = void (*)(DWORD milliseconds);
+
+    // A program that renders its clipboard data on request passes a pause that serves those
+    // requests: the reader holding the clipboard may be waiting for one.
+    explicit CClipboardOpener(HWND owner, Pause pause = SleepFor) : opened(OpenClipboard(owner) != FALSE)
     {
         for (int retry = 0; !opened && retry < kOpenRetries; ++retry) {
-            Sleep(kOpenRetryMs);
+            pause(kOpenRetryMs);
             opened = OpenClipboard(owner) != FALSE;
         }
     }
@@ -26,6 +30,9 @@ public:
     }
     CClipboardOpener(const CClipboardOpener&) = delete;
     CClipboardOpener& operator=(const CClipboardOpener&) = delete;
+
+private:
+    static void SleepFor(DWORD milliseconds) { Sleep(milliseconds); }
 };
 
 class CGlobalLocker {

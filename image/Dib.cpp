@@ -49,26 +49,6 @@ void WriteI32(void* block, size_t offset, int32_t value)
     WriteU32(block, offset, bits);
 }
 
-size_t ScreenDibSize(uint32_t width, uint32_t height)
-{
-    return kScreenDibPixelsAt + static_cast<size_t>(width) * height * 4;
-}
-
-void WriteScreenDibHeader(uint8_t* block, uint32_t width, uint32_t height)
-{
-    constexpr uint32_t kMasks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    std::memset(block, 0, kScreenDibPixelsAt);
-    WriteU32(block, kSize, kInfoHeaderSize);
-    WriteI32(block, kWidth, static_cast<int32_t>(width));
-    WriteI32(block, kHeight, static_cast<int32_t>(height));
-    WriteU16(block, kPlanes, 1);
-    WriteU16(block, kBitCount, 32);
-    WriteU32(block, kCompression, kBitFields);
-    WriteU32(block, kSizeImage, width * height * 4);
-    for (size_t i = 0; i < 3; ++i)
-        WriteU32(block, kInfoHeaderSize + 4 * i, kMasks[i]);
-}
-
 }  // namespace dib
 
 uint32_t GetColorCount(uint32_t bitCount, uint32_t clrUsed, uint32_t compression)

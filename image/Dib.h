@@ -38,13 +38,6 @@ void WriteU16(void* block, size_t offset, uint16_t value);
 void WriteU32(void* block, size_t offset, uint32_t value);
 void WriteI32(void* block, size_t offset, int32_t value);
 
-// The picture of the screen as the clipboard gives it on Windows: a 40-byte header, BI_BITFIELDS
-// with its three masks (red, green, blue), then 32-bit pixels, bottom row first.
-constexpr size_t kScreenDibPixelsAt = kInfoHeaderSize + 3 * 4;
-size_t ScreenDibSize(uint32_t width, uint32_t height);
-// The header and masks in front of the pixels.
-void WriteScreenDibHeader(uint8_t* block, uint32_t width, uint32_t height);
-
 }  // namespace dib
 
 // Colour-table entries behind the header: 3 masks for BI_BITFIELDS, none above 8 bits per

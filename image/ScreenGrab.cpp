@@ -1,6 +1,6 @@
 #include "image/ScreenGrab.h"
-#include "image/Dib.h"
 #include "image/HandleOwner.h"
+#include "image/ScreenDib.h"
 
 #include <cstring>
 
@@ -45,15 +45,15 @@ private:
 // The pixels are plain 32-bit RGB, which is the same bytes as the three masks say.
 HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
 {
-    const size_t size = dib::ScreenDibSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    const auto size = static_cast<size_t>(screendib::PackedSize(width, height));
     CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block.Get())
         return nullptr;
     auto* bytes = static_cast<uint8_t*>(GlobalLock(block.Get()));
     if (!bytes)
         return nullptr;
-    dib::WriteScreenDibHeader(bytes, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    memcpy(bytes + dib::kScreenDibPixelsAt, pixels, size - dib::kScreenDibPixelsAt);
+    screendib::WriteHeader(bytes, width, height);
+    memcpy(bytes + screendib::kPixelsAt, pixels, size - screendib::kPixelsAt);
     GlobalUnlock(block.Get());
     return block.Release();
 }

@@ -1,5 +1,7 @@
 #include "prtsc/ScreenClipboard.h"
 
+#include "image/ClipboardGuards.h"
+
 namespace {
 
 // While it waits, a reader may be asking this thread to render the picture it announced before;
@@ -10,26 +12,6 @@ void WaitServingSentMessages(DWORD milliseconds)
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
-
-class CClipboardOpener {
-public:
-    explicit CClipboardOpener(HWND owner)
-    {
-        // A reader may hold the clipboard for the few milliseconds of one read.
-        for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
-            opened = OpenClipboard(owner) != FALSE;
-            if (!opened)
-                WaitServingSentMessages(5);
-        }
-    }
-    ~CClipboardOpener() { if (opened) CloseClipboard(); }
-    CClipboardOpener(const CClipboardOpener&) = delete;
-    CClipboardOpener& operator=(const CClipboardOpener&) = delete;
-    bool Opened() const { return opened; }
-
-private:
-    bool opened = false;
-};
 
 }  // namespace
 
@@ -45,10 +27,10 @@ bool CScreenClipboard::Refuse(HWND owner)
 
 bool CScreenClipboard::Empty(HWND owner, bool announce)
 {
-    CClipboardOpener clipboard(owner);
+    CClipboardOpener clipboard(owner, WaitServingSentMessages);
     // Emptying sends WM_DESTROYCLIPBOARD to the previous owner, which drops an old picture when
     // that is this window.
-    if (!clipboard.Opened() || !EmptyClipboard())
+    if (!clipboard.opened || !EmptyClipboard())
         return false;
     if (announce)
         SetClipboardData(CF_DIB, nullptr);
@@ -71,7 +53,7 @@ void CScreenClipboard::OnRenderFormat(UINT format)
 void CScreenClipboard::OnRenderAllFormats(HWND owner)
 {
     // This window is going away: leave the picture behind for whoever reads it later.
-    CClipboardOpener clipboard(owner);
-    if (clipboard.Opened() && GetClipboardOwner() == owner)
+    CClipboardOpener clipboard(owner, WaitServingSentMessages);
+    if (clipboard.opened && GetClipboardOwner() == owner)
         OnRenderFormat(CF_DIB);
 }

@@ -1,6 +1,7 @@
 #include "screen/FrameFile.h"
 
 #include "image/Dib.h"
+#include "image/ScreenDib.h"
 
 #include <algorithm>
 #include <atomic>
@@ -143,13 +144,16 @@ ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*
         const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
         if (result == ReadResult::Copied) {
             // Asked once for each size: a writer that draws a new frame during the read is read again.
-            if (blockSize != dib::ScreenDibSize(frame.width, frame.height)) {
-                blockSize = dib::ScreenDibSize(frame.width, frame.height);
+            // Sane sides are at most kMaxSide: they fit int32_t, and the size fits size_t.
+            const auto dibSize = static_cast<size_t>(
+                screendib::PackedSize(static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height)));
+            if (blockSize != dibSize) {
+                blockSize = dibSize;
                 block = allocate(blockSize);
             }
             if (!block)
                 return ReadResult::NoMemory;
-            pixels = block + dib::kScreenDibPixelsAt;
+            pixels = block + screendib::kPixelsAt;
             // The writer leaves no gap between rows; any other stride is read a row at a time.
             bool read = true;
             if (frame.stride == rowBytes)
@@ -166,7 +170,7 @@ ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*
         if (dib::ReadU32(after, 0) == before) {
             // Outside the writer's way: the rows are the frame's as they were read.
             if (pixels) {
-                dib::WriteScreenDibHeader(block, frame.width, frame.height);
+                screendib::WriteHeader(block, static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height));
                 FlipToDib(pixels, frame.width, frame.height, frame.format);
             }
             return result;

@@ -80,7 +80,7 @@ struct FrameSource {
 // milliseconds, more on a loaded machine, well within the time a PrtSc press may take.
 std::function<bool()> WriterPauses();
 
-// Copies the newest whole frame into a screen DIB (image/Dib.h) in memory that `allocate` returns for the size
+// Copies the newest whole frame into a screen DIB (image/ScreenDib.h) in memory that `allocate` returns for the size
 // asked (it may be asked again when the frame changes size during the read).
 ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate);
 // The heartbeat as the file holds it; false when it cannot be read.

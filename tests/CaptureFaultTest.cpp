@@ -5,6 +5,7 @@
 #include "capture/DiskReserve.h"
 #include "capture/PrintScreen.h"
 #include "image/FrameOutput.h"
+#include "image/ScreenDib.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
@@ -361,7 +362,7 @@ protected:
     // What Start counts as one file: the whole screen as a 32-bit BMP.
     static uint64_t ScreenFile()
     {
-        return disk::ScreenFileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        return screendib::FileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
     }
 
     void LeaveRoomFor(uint64_t bytes)

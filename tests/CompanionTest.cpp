@@ -1,3 +1,4 @@
+#include "image/ScreenDib.h"
 #include "prtsc/KeyboardWatch.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
@@ -32,11 +33,11 @@ std::vector<unsigned char> ClipboardDib()
     return bytes;
 }
 
-// The header, three colour masks, then the pixels of the whole virtual screen.
+// The picture of the whole virtual screen.
 size_t ScreenDibSize()
 {
-    return 40u + 12u
-        + static_cast<size_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)) * GetSystemMetrics(SM_CYVIRTUALSCREEN) * 4;
+    return static_cast<size_t>(
+        screendib::PackedSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)));
 }
 
 std::vector<unsigned char> WaitForClipboardDib(DWORD timeoutMs)

@@ -35,16 +35,4 @@ TEST(DiskReserve, OneMoreFileFitsOnlyWhenTheReserveIsLeftAfterIt)
     EXPECT_FALSE(disk::LeavesReserve(kLargest, kLargest / 10));
 }
 
-TEST(DiskReserve, AScreenFileIsA32BitBitFieldBmpOfIt)
-{
-    EXPECT_EQ(uint64_t{1280} * 720 * 4 + 66, disk::ScreenFileSize(1280, 720));
-    EXPECT_EQ(66u, disk::ScreenFileSize(0, 720));
-    EXPECT_EQ(0u, disk::ScreenFileSize(-1, 720));
-    EXPECT_EQ(0u, disk::ScreenFileSize(1280, -720));
-    // Beyond 32 bits (and no signed overflow for the sanitizer to find).
-    const int32_t most = std::numeric_limits<int32_t>::max();
-    EXPECT_GT(disk::ScreenFileSize(most, most), disk::ScreenFileSize(most, most - 1));
-    EXPECT_GT(disk::ScreenFileSize(65536, 65536), uint64_t{1} << 34);
-}
-
 }  // namespace

@@ -1,4 +1,5 @@
 #include "image/Dib.h"
+#include "image/ScreenDib.h"
 #include "screen/FrameFile.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +87,7 @@ TEST(FrameFile, CopiesTheFrameBottomUpUnderTheClipboardHeader)
     const auto file = FrameFileOf(3, 2);
     Reader reader;
     ASSERT_EQ(ReadResult::Copied, reader.Read(file));
-    ASSERT_EQ(dib::ScreenDibSize(3, 2), reader.dib.size());
+    ASSERT_EQ(screendib::PackedSize(3, 2), reader.dib.size());
     EXPECT_EQ(40u + 12 + 24, reader.dib.size());
     const uint8_t* dibBlock = reader.dib.data();
     EXPECT_EQ(40u, dib::ReadU32(dibBlock, dib::kSize));
@@ -149,12 +150,12 @@ TEST(FrameFile, AsksToMeasureAgainWhenTheFrameOutgrowsTheFile)
     EXPECT_EQ(ReadResult::Grown, reader.Read(file, FileSize(4, 4)));
     EXPECT_TRUE(reader.asked.empty());
     EXPECT_EQ(ReadResult::Copied, reader.Read(file));
-    EXPECT_EQ(std::vector<size_t>{dib::ScreenDibSize(8, 6)}, reader.asked);
+    EXPECT_EQ(std::vector<size_t>{screendib::PackedSize(8, 6)}, reader.asked);
 
     // A smaller screen later: the file keeps its size, the frame takes the front of it.
     auto shrunk = FrameFileOf(2, 2, FileSize(8, 6) - FileSize(2, 2));
     EXPECT_EQ(ReadResult::Copied, reader.Read(shrunk));
-    EXPECT_EQ(dib::ScreenDibSize(2, 2), reader.dib.size());
+    EXPECT_EQ(screendib::PackedSize(2, 2), reader.dib.size());
 }
 
 TEST(FrameFile, RefusesAFileCutShortUnderTheReader)

@@ -3,6 +3,7 @@
 #include "image/Dib.h"
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
+#include "image/ScreenDib.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/Files.h"
 #include "tests/support/TestFolder.h"
@@ -32,32 +33,22 @@ uint32_t Colour(int x, int y)
 // A 32-bit BI_BITFIELDS BMP file image, as the clipboard read makes it, with slack bytes at the end.
 std::vector<uint8_t> ScreenFileImage(size_t slack = 0)
 {
-    const size_t bitsSize = 4u * kWidth * kHeight;
-    std::vector<uint8_t> file(14 + 40 + 12 + bitsSize + slack, 0);
+    const auto size = static_cast<size_t>(screendib::FileSize(kWidth, kHeight));
+    std::vector<uint8_t> file(size + slack, 0);
     file[0] = 'B';
     file[1] = 'M';
     WriteU32(file.data(), 2, static_cast<uint32_t>(file.size()));
-    WriteU32(file.data(), 10, 66);
-    uint8_t* info = file.data() + 14;
-    WriteU32(info, kSize, 40);
-    WriteI32(info, dib::kWidth, kWidth);
-    WriteI32(info, dib::kHeight, kHeight);
-    WriteU16(info, kPlanes, 1);
-    WriteU16(info, kBitCount, 32);
-    WriteU32(info, kCompression, kBitFields);
-    WriteU32(info, kSizeImage, static_cast<uint32_t>(bitsSize));
-    WriteU32(info, 40, 0xFF0000);
-    WriteU32(info, 44, 0x00FF00);
-    WriteU32(info, 48, 0x0000FF);
+    WriteU32(file.data(), 10, static_cast<uint32_t>(screendib::kFilePixelsAt));
+    screendib::WriteHeader(file.data() + 14, kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             // Bottom-up: the first stored row is the bottom one.
-            const size_t at = 66 + 4u * (static_cast<size_t>(kHeight - 1 - y) * kWidth + x);
+            const size_t at = screendib::kFilePixelsAt + 4u * (static_cast<size_t>(kHeight - 1 - y) * kWidth + x);
             WriteU32(file.data(), at, Colour(x, y) | 0x7F000000u);
         }
     }
     for (size_t i = 0; i < slack; ++i)
-        file[66 + bitsSize + i] = static_cast<uint8_t>(0xA0 + i);
+        file[size + i] = static_cast<uint8_t>(0xA0 + i);
     return file;
 }
 

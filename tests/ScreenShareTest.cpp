@@ -10,6 +10,7 @@
 //   TESSILO_PORTAL_CALLS   the ScreenCast calls on the session bus since before tessilo-screen started,
 //                          as dbus-monitor prints them
 #include "capture/MinimiseAnimation.h"
+#include "image/ScreenDib.h"
 #include "tests/support/Files.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/XServer.h"
@@ -18,7 +19,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -27,17 +27,15 @@
 
 namespace {
 
+int32_t BmpWidth(const std::string& bmp)
+{
+    return dib::ReadI32(bmp.data(), bmp::kFileHeaderSize + dib::kWidth);
+}
+
 struct Window {
     int left = 0, top = 0, width = 0, height = 0;
     unsigned colour = 0;  // 0xRRGGBB
 };
-
-uint32_t Little32(const std::string& bytes, size_t at)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + at, 4);
-    return value;
-}
 
 class ScreenShare : public ProgramFixture {
 protected:
@@ -50,16 +48,16 @@ protected:
         ProgramFixture::SetUp();
     }
 
-    // Pixels of the native window, checked in a BMP of the screen (66 bytes of headers, then rows
-    // bottom-up): the count that has another colour.
+    // Pixels of the native window, checked in a BMP of the screen (rows bottom-up): the count that
+    // has another colour.
     size_t OtherColouredPixels(const std::string& bmp)
     {
-        const auto width = static_cast<int>(Little32(bmp, 18));
-        const auto height = static_cast<int>(Little32(bmp, 22));
+        const int32_t width = BmpWidth(bmp);
+        const int32_t height = dib::ReadI32(bmp.data(), bmp::kFileHeaderSize + dib::kHeight);
         size_t other = 0;
         for (int y = window.top; y < window.top + window.height; y += 7)
             for (int x = window.left; x < window.left + window.width; x += 7) {
-                const size_t at = 66 + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
+                const size_t at = screendib::kFilePixelsAt + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
                 const unsigned rgb = static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1]) << 8
                     | static_cast<unsigned char>(bmp[at + 2]) << 16;
                 other += rgb != window.colour;
@@ -155,8 +153,8 @@ TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
     for (const std::wstring& name : files) {
         SCOPED_TRACE(name);
         const std::string bmp = output.Read(name);
-        ASSERT_GE(bmp.size(), 66u);
-        ASSERT_EQ(static_cast<uint32_t>(window.left + window.width), Little32(bmp, 18));
+        ASSERT_GE(bmp.size(), screendib::kFilePixelsAt);
+        ASSERT_EQ(window.left + window.width, BmpWidth(bmp));
         EXPECT_EQ(0u, OtherColouredPixels(bmp));
     }
 }

@@ -2,6 +2,7 @@
 // nothing past the file, and a copied picture is a screen DIB of the frame's size. A busy writer
 // is given up on at once, so that each input runs without a pause.
 #include "image/Dib.h"
+#include "image/ScreenDib.h"
 #include "screen/FrameFile.h"
 #include "tests/fuzz/Require.h"
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint32_t width = dib::ReadU32(file, kWidthAt), height = dib::ReadU32(file, kHeightAt);
     Require(width > 0 && width <= kMaxSide && height > 0 && height <= kMaxSide);
-    Require(block.size() == dib::ScreenDibSize(width, height));
+    Require(block.size() == screendib::PackedSize(static_cast<int32_t>(width), static_cast<int32_t>(height)));
     // Every row was there to read; the gap after the last one need not be.
     Require(kHeaderSize + static_cast<uint64_t>(dib::ReadU32(file, kStrideAt)) * (height - 1) + width * 4 <= fileSize);
     Require(dib::ReadI32(block.data(), dib::kWidth) == static_cast<int32_t>(width));

@@ -25,6 +25,7 @@ add_library(tessilo_portable STATIC
   ${TESSILO_ROOT}/capture/FramePipeline.cpp
   ${TESSILO_ROOT}/image/Dib.cpp
   ${TESSILO_ROOT}/image/BmpFileHeader.cpp
+  ${TESSILO_ROOT}/image/ScreenDib.cpp
   ${TESSILO_ROOT}/settings/RegistryStringRules.cpp
   ${TESSILO_ROOT}/screen/FrameFile.cpp
   ${TESSILO_ROOT}/screen/PixelFormat.cpp
