@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Real captures of the Xvfb screen: tessilo.exe with its PrtSc companion, then ffmpeg's x11grab
-# into a numbered sequence, at 10/s PNG and BMP and 50/s BMP, at 1280x720 and 1920x1080.
-# Prints the table of docs/performance.md. Usage: bench-rate.sh [seconds]
+# Real captures of the Xvfb screen showing a desktop-like picture (scripts/desktop-picture.sh):
+# tessilo.exe with its PrtSc companion, then ffmpeg's x11grab into a numbered sequence, at 10/s
+# PNG and BMP and 30/s and 50/s BMP, at 1280x720, 1920x1080, 2560x1440 and 3840x2160.
+# Prints the table of docs/performance.md, with tessilo.exe's peak memory.
+# Usage: bench-rate.sh [seconds]
 # BENCH_SIZES and BENCH_RUNS ("ext rate" pairs, comma-separated) narrow the run.
+# BENCH_MEMORY_MINUTES=N records one size and run (the first of BENCH_SIZES and BENCH_RUNS;
+# 1920x1080 PNG 10/s by default) for N minutes instead and prints tessilo.exe's resident memory
+# once a minute. Its files are removed as it goes, all but the newest: they would fill the disk.
 # BENCH_SESSION=wayland records a headless Wayland session at 1280x720 through tessilo-screen
 # instead (no ffmpeg there: x11grab sees XWayland's black screen), once with a still screen and
 # once with a terminal that writes a line every 20 ms.
@@ -15,22 +20,25 @@ seconds=${1:-10}
 # Its own displays only: a Wayland session of the caller's is none of its business.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
-# ffmpeg only for this benchmark.
-"$root/scripts/install-deps.sh" xvfb ffmpeg ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"}
+# ffmpeg, ImageMagick and openbox only for this benchmark.
+"$root/scripts/install-deps.sh" xvfb openbox xdotool ffmpeg imagemagick fonts-dejavu-core \
+  ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"}
 "$root/scripts/build.sh" >/dev/null
 [ -z "${BENCH_SESSION:-}" ] || portal_wlr_build "$build/portal-wlr"
 wine_prefix_setup "$build/wineprefix"
 
 work="$build/bench-rate"
-cleanup() { wine_stop; xvfb_stop; wayland_session_stop; rm -rf "$work"; }
+pictures="$build/bench-rate-desktop"
+cleanup() { wine_stop; openbox_stop; xvfb_stop; wayland_session_stop; rm -rf "$work" "$pictures"; }
 trap cleanup EXIT
 
-# CPU seconds (user + system) so far of the processes whose environment holds `marker`, summed
-# by the first of the names their command line contains, in the order of the names.
-cpu_by_name() {  # marker name...
+# A figure of the processes whose environment holds `marker`, summed by the first of the names
+# their command line contains, in the order of the names: "cpu", the CPU seconds so far (user +
+# system), or a memory line of /proc/PID/status (VmHWM, VmRSS) in MiB.
+proc_by_name() {  # figure marker name...
   python3 - "$@" <<'PY'
 import os, sys
-marker, names = sys.argv[1].encode(), sys.argv[2:]
+figure, marker, names = sys.argv[1], sys.argv[2].encode(), sys.argv[3:]
 tick = os.sysconf("SC_CLK_TCK")
 totals = [0.0] * len(names)
 for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -38,15 +46,39 @@ for pid in filter(str.isdigit, os.listdir("/proc")):
         cmd = open(f"/proc/{pid}/cmdline", "rb").read().replace(b"\0", b" ").decode(errors="replace")
         if marker not in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
             continue
-        fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-        for i, name in enumerate(names):
-            if name in cmd:
-                totals[i] += (int(fields[11]) + int(fields[12])) / tick
-                break
+        i = next((i for i, name in enumerate(names) if name in cmd), None)
+        if i is None:
+            continue
+        if figure == "cpu":
+            fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+            totals[i] += (int(fields[11]) + int(fields[12])) / tick
+        else:
+            for line in open(f"/proc/{pid}/status"):
+                if line.startswith(figure + ":"):
+                    totals[i] += int(line.split()[1]) / 1024
     except OSError:
         pass
-print(*(f"{t:.3f}" for t in totals))
+print(*(f"{t:.3f}" if figure == "cpu" else f"{t:.0f}" for t in totals))
 PY
+}
+cpu_by_name() { proc_by_name cpu "$@"; }
+# tessilo.exe's peak (VmHWM) or current (VmRSS) resident memory in MiB.
+tessilo_memory() { proc_by_name "$1" "WINEPREFIX=$WINEPREFIX" tessilo.exe; }
+
+# The desktop picture of this size as the root window's background, checked against a grab of
+# the screen: display returns 1 even when it has set it. Xvfb must run with -noreset, or the
+# background goes when the last client leaves.
+desktop_show() {  # size
+  local picture="$pictures/$1.png" differ
+  mkdir -p "$pictures"
+  [ -f "$picture" ] || "$root/scripts/desktop-picture.sh" "$1" "$picture"
+  display -window root "$picture" || true
+  import -window root "$pictures/screen.png"
+  differ=$(compare -metric AE "$picture" "$pictures/screen.png" null: 2>&1 || true)
+  if [ "$differ" != 0 ]; then
+    echo "The screen does not show $picture ($differ pixels differ)" >&2
+    return 1
+  fi
 }
 
 # The processes of our Wine prefix: the program, the companion, the wineserver and Wine's desktop
@@ -68,53 +100,137 @@ print(len(times), f"{rate * seconds:.0f}", f"{gap:.0f}")
 PY
 }
 
-row() {  # recorder ext rate files due gap cpu-text frames-for-cpu note
+row() {  # recorder ext rate files due gap cpu-text memory-text note
   local pct=$(( $4 * 100 / ($5 > 0 ? $5 : 1) ))
-  echo "| $1 | $2 | $3/s | $4 / $5 ($pct%) | $6 ms | $7 |${8:+ $8}"
+  echo "| $1 | $2 | $3/s | $4 / $5 ($pct%) | $6 ms | $7 | $8 |${9:+ $9}"
 }
 
 per_frame() { python3 -c "import sys; f=max(1,int(sys.argv[1])); print(' + '.join(f'{float(a)/f:.4f}' for a in sys.argv[2:]), '=', f'{sum(map(float,sys.argv[2:]))/f:.4f}')" "$@"; }
 
+# One capture by tessilo.exe through the driver. Sets `before` and `after`, the sampler's figures
+# at the driver's marks, `peak` and `resident`, tessilo.exe's VmHWM and VmRSS just before the
+# driver stops it, and `result`, the driver's last line. `watch` runs in the background meanwhile.
+tessilo_capture() {  # ext rate seconds sampler [watch]
+  local ext=$1 rate=$2 seconds=$3 sampler=$4 watch=${5:-} line watcher="" driver
+  coproc DRIVER { wine "$build/bin/rate_driver.exe" "$(winepath -w "$work/tessilo")" "$ext" "$rate" "$seconds" 2>&1; }
+  driver=$DRIVER_PID
+  result="" peak="" resident="" before=() after=()
+  while IFS= read -r line <&"${DRIVER[0]}"; do
+    line=${line%$'\r'}
+    case $line in
+      capturing)
+        before=($($sampler))
+        if [ -n "$watch" ]; then $watch & watcher=$!; fi
+        echo >&"${DRIVER[1]}" ;;
+      stopping)
+        after=($($sampler)) peak=$(tessilo_memory VmHWM) resident=$(tessilo_memory VmRSS)
+        # A capture that ended early leaves the watch still running.
+        if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; wait "$watcher" 2>/dev/null || true; fi
+        echo >&"${DRIVER[1]}" ;;
+      files*) result=$line ;;
+    esac
+  done
+  wait "$driver" || true
+}
+
 # The capture rows of one screen; `sampler` gives the CPU figures, `ffmpeg` is empty on Wayland.
-measure() {  # size sampler ffmpeg
-  local size=$1 sampler=$2 with_ffmpeg=$3 run ext rate
-  IFS=, read -r -a runs <<<"${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
+measure() {  # size sampler ffmpeg runs
+  local size=$1 sampler=$2 with_ffmpeg=$3 run ext rate user system kilobytes
+  IFS=, read -r -a runs <<<"$4"
   for run in "${runs[@]}"; do
     set -- $run
     ext=$1 rate=$2
     rm -rf "$work" && mkdir -p "$work/tessilo" "$work/ffmpeg"
 
-    coproc DRIVER { wine "$build/bin/rate_driver.exe" "$(winepath -w "$work/tessilo")" "$ext" "$rate" "$seconds" 2>&1; }
-    driver=$DRIVER_PID
-    result="" before=() after=()
-    while IFS= read -r line <&"${DRIVER[0]}"; do
-      line=${line%$'\r'}
-      case $line in
-        capturing) before=($($sampler)); echo >&"${DRIVER[1]}" ;;
-        stopping) after=($($sampler)); echo >&"${DRIVER[1]}" ;;
-        files*) result=$line ;;
-      esac
-    done
-    wait "$driver" || true
+    tessilo_capture "$ext" "$rate" "$seconds" "$sampler"
     if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
       read -r _ files _ due _ gap note <<<"$result"
       cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
-      row "tessilo + companion" "$ext" "$rate" "$files" "$due" "$gap" "$cpu" "$note"
+      row "tessilo + companion" "$ext" "$rate" "$files" "$due" "$gap" "$cpu" "$peak MiB" "$note"
     else
-      echo "| tessilo + companion | $ext | $rate/s | failed to run | | |"
+      echo "| tessilo + companion | $ext | $rate/s | failed to run | | | |"
     fi
     [ -n "$with_ffmpeg" ] || continue
 
-    # ffmpeg: CPU of the whole process, which does nothing else, over its frames.
-    cpu=$( { /usr/bin/time -f '%U %S' ffmpeg -loglevel error -f x11grab -video_size "$size" -framerate "$rate" \
-             -i "$DISPLAY" -t "$seconds" -c:v "$ext" "$work/ffmpeg/%05d.$ext" ; } 2>&1 | tail -1)
+    # ffmpeg: CPU of the whole process, which does nothing else, over its frames; its peak
+    # resident memory. No pointer: tessilo's pictures have none either.
+    read -r user system kilobytes <<<"$( { /usr/bin/time -f '%U %S %M' ffmpeg -loglevel error -f x11grab \
+      -draw_mouse 0 -video_size "$size" -framerate "$rate" -i "$DISPLAY" -t "$seconds" -c:v "$ext" \
+      "$work/ffmpeg/%05d.$ext" ; } 2>&1 | tail -1)"
     read -r files due gap <<<"$(sequence_figures "$work/ffmpeg" "$rate" "$seconds")"
-    row "ffmpeg x11grab" "$ext" "$rate" "$files" "$due" "$gap" "$(per_frame "$files" $cpu)"
+    row "ffmpeg x11grab" "$ext" "$rate" "$files" "$due" "$gap" "$(per_frame "$files" "$user" "$system")" \
+      "$((kilobytes / 1024)) MiB"
   done
 }
 
-echo "| Recorder | Format | Rate | Files / due moments | Longest gap | CPU s per frame |"
-echo "|---|---|---|---|---|---|"
+# Files written since the last call and in all, as "new total"; all but the newest file are
+# removed, or a long capture fills the disk (the newest may still be being written).
+files_taken() {
+  python3 - "$work/tessilo" <<'PY'
+import os, re, sys
+folder = sys.argv[1]
+state = folder + ".taken"
+kept, total = open(state).read().split("/") if os.path.exists(state) else ("", "0")
+# By number: past the width's digits the names grow longer.
+names = sorted(os.listdir(folder), key=lambda n: int(re.sub(r"\D", "", n) or 0))
+for name in names[:-1]:
+    os.remove(os.path.join(folder, name))
+new = len(names) - (kept in names)
+total = int(total) + new
+if names:
+    open(state, "w").write(f"{names[-1]}/{total}")
+print(new, total)
+PY
+}
+
+memory_line() {  # minute
+  local new total
+  read -r new total <<<"$(files_taken)"
+  echo "| $1 | $new | $total | ${2:-$(tessilo_memory VmRSS)} MiB |"
+}
+
+# The watch of a long capture: a line at its start and after each minute but the last, which
+# the capture's end gives.
+memory_watch() {  # minutes
+  local minute start=$SECONDS pause
+  memory_line 0
+  for ((minute = 1; minute < $1; minute++)); do
+    pause=$((start + minute * 60 - SECONDS))
+    # Its own output elsewhere: a sleep left behind by a kill must not hold the caller's pipe.
+    if [ "$pause" -gt 0 ]; then sleep "$pause" </dev/null >/dev/null 2>&1; fi
+    memory_line "$minute"
+  done
+}
+
+if [ -n "${BENCH_MEMORY_MINUTES:-}" ]; then
+  minutes=$BENCH_MEMORY_MINUTES
+  read -r size _ <<<"${BENCH_SIZES:-1920x1080}"
+  IFS=, read -r run _ <<<"${BENCH_RUNS:-png 10}"
+  read -r ext rate <<<"$run"
+  xvfb_start "${size}x24" -noreset
+  desktop_show "$size"
+  openbox_start
+  wine_start
+  rm -rf "$work" && mkdir -p "$work/tessilo"
+  echo "**$size, $ext at $rate/s for $minutes min**"
+  echo
+  echo "| Minute | Files in the minute | Files in all | tessilo.exe resident memory (VmRSS) |"
+  echo "|---|---|---|---|"
+  tessilo_capture "$ext" "$rate" $((minutes * 60)) sample "memory_watch $minutes"
+  if [ -z "$result" ]; then
+    echo "The capture failed to run" >&2
+    exit 1
+  fi
+  memory_line "$minutes" "$resident"
+  echo
+  # The driver's count and gap cover only the files left in the folder.
+  read -r _ _ _ due _ _ note <<<"$result"
+  echo "Peak resident memory (VmHWM): $peak MiB; due moments: $due${note:+; $note}"
+  exit 0
+fi
+
+echo "| Recorder | Format | Rate | Files / due moments | Longest gap | CPU s per frame | Peak memory |"
+echo "|---|---|---|---|---|---|---|"
 if [ -n "${BENCH_SESSION:-}" ]; then
   for screen in still changing; do
     command=""
@@ -126,8 +242,8 @@ if [ -n "${BENCH_SESSION:-}" ]; then
     (
       export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
       wine_start
-      echo "| **Wayland 1280x720, $screen screen** | | | | | program + companion + wineserver + Wine desktop + tessilo-screen + portal backend + PipeWire + sway = total |"
-      measure 1280x720 sample_all ""
+      echo "| **Wayland 1280x720, $screen screen** | | | | | program + companion + wineserver + Wine desktop + tessilo-screen + portal backend + PipeWire + sway = total | tessilo.exe VmHWM |"
+      measure 1280x720 sample_all "" "${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
       wine_stop
       # The next session's Wine must not meet this wineserver on its way out.
       wineserver -w 2>/dev/null || true
@@ -136,11 +252,16 @@ if [ -n "${BENCH_SESSION:-}" ]; then
   done
   exit 0
 fi
-for size in ${BENCH_SIZES:-1280x720 1920x1080}; do
-  xvfb_start "${size}x24"
+for size in ${BENCH_SIZES:-1280x720 1920x1080 2560x1440 3840x2160}; do
+  xvfb_start "${size}x24" -noreset
+  desktop_show "$size"
+  # Without a window manager the minimised dialog stays on the screen, in every one of tessilo's
+  # pictures and in none of ffmpeg's.
+  openbox_start
   wine_start
-  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total |"
-  measure "$size" sample yes
+  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total | tessilo.exe VmHWM; ffmpeg max RSS |"
+  measure "$size" sample yes "${BENCH_RUNS:-png 10,bmp 10,bmp 30,bmp 50}"
   wine_stop
+  openbox_stop
   xvfb_stop
 done

@@ -14,12 +14,13 @@ wine_stop() {
   wineserver -k 2>/dev/null || true
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; xvfb_stop ends it.
+# Starts Xvfb on a free display and exports DISPLAY; xvfb_stop ends it. Further arguments go to
+# Xvfb (-noreset keeps a root background after its last client has gone).
 xvfb_start() {
   local size=${1:-1280x720x24}
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "$size" -nolisten tcp "${@:2}" >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do
