@@ -1,5 +1,9 @@
 #include "image/ReplacementFile.h"
 
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 constexpr int kNameTries = 100;
@@ -63,7 +67,19 @@ void CReplacementFile::Close()
 
 bool CReplacementFile::Commit()
 {
-    Close();
-    committed = Created() && MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    // Renamed through the handle: a folder moved or removed meanwhile makes this fail, and the
+    // file still goes with the handle rather than staying behind under its working name.
+    if (Created() && handle != INVALID_HANDLE_VALUE) {
+        const size_t nameBytes = target.size() * sizeof(wchar_t);
+        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->ReplaceIfExists = TRUE;
+        rename->RootDirectory = nullptr;
+        rename->FileNameLength = static_cast<DWORD>(nameBytes);
+        std::memcpy(rename->FileName, target.c_str(), nameBytes);
+        committed = SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+    }
+    if (committed)
+        Close();
     return committed;
 }

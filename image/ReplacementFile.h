@@ -19,7 +19,7 @@ public:
     bool Created() const { return !path.empty(); }
     // Open for writing, shared with nobody, until Close or Commit.
     HANDLE Handle() const { return handle; }
-    // Closes the file, which then takes the target's name.
+    // The file takes the target's name, then is closed; false leaves it to the destructor.
     bool Commit();
 
 private:
