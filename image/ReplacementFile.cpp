@@ -1,47 +1,30 @@
 #include "image/ReplacementFile.h"
 
-#include <cstdint>
-#include <cstring>
-#include <vector>
-
-namespace {
-
-constexpr int kNameTries = 100;
-
-// A name of the target's own length in its folder, so that it fits wherever the target fits: the
-// first character a marker no sequence of this prefix starts with, then, after the first try, a
-// count in base 36 over the next characters.
-std::wstring WorkingName(const std::wstring& target, int attempt)
-{
-    const size_t name = target.find_last_of(L"\\/:") + 1;
-    std::wstring path = target;
-    if (name >= path.size())
-        return {};
-    path[name] = path[name] == L'~' ? L'_' : L'~';
-    for (size_t at = name + 1; attempt > 0 && at < path.size(); ++at, attempt /= 36)
-        path[at] = L"0123456789abcdefghijklmnopqrstuvwxyz"[attempt % 36];
-    return attempt == 0 ? path : std::wstring();
-}
-
-}  // namespace
-
 CReplacementFile::CReplacementFile(const std::wstring& target) : target(target)
 {
-    // Made under a name that did not exist, so nothing of anyone else's is replaced, and no
-    // reader finds a sequence name before its file is whole.
-    for (int attempt = 0; attempt < kNameTries; ++attempt) {
-        const std::wstring working = WorkingName(target, attempt);
-        if (working.empty())
-            return;
-        handle = CreateFileW(working.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            path = working;
-            return;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return;
+    // The usual case: a new name, written in place through a handle that follows the file even
+    // if its folder is moved meanwhile.
+    handle = CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        path = target;
+        return;
     }
+    if (GetLastError() != ERROR_FILE_EXISTS)
+        return;
+
+    const size_t end = target.find_last_of(L"\\/:");
+    const std::wstring folder = end == std::wstring::npos ? L"." : target.substr(0, end + 1);
+    wchar_t temporary[MAX_PATH] = {};
+    // Makes the file under a name that did not exist, so nothing of anyone else's is replaced.
+    if (!GetTempFileNameW(folder.c_str(), L"tss", 0, temporary))
+        return;
+    handle = CreateFileW(temporary, GENERIC_WRITE | DELETE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DeleteFileW(temporary);
+        return;
+    }
+    path = temporary;
+    beside = true;
 }
 
 CReplacementFile::~CReplacementFile()
@@ -53,7 +36,7 @@ CReplacementFile::~CReplacementFile()
         removed = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
     }
     Close();
-    // The handle could not remove it.
+    // Closed for a writer that opens it by name (or the handle could not remove it).
     if (!removed)
         DeleteFileW(path.c_str());
 }
@@ -67,19 +50,7 @@ void CReplacementFile::Close()
 
 bool CReplacementFile::Commit()
 {
-    // Renamed through the handle: a folder moved or removed meanwhile makes this fail, and the
-    // file still goes with the handle rather than staying behind under its working name.
-    if (Created() && handle != INVALID_HANDLE_VALUE) {
-        const size_t nameBytes = target.size() * sizeof(wchar_t);
-        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
-        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        rename->ReplaceIfExists = TRUE;
-        rename->RootDirectory = nullptr;
-        rename->FileNameLength = static_cast<DWORD>(nameBytes);
-        std::memcpy(rename->FileName, target.c_str(), nameBytes);
-        committed = SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
-    }
-    if (committed)
-        Close();
+    Close();
+    committed = Created() && (!beside || MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
     return committed;
 }

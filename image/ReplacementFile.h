@@ -1,6 +1,6 @@
-// The file one save writes: a new file beside the output path that takes its name only once it
-// has been written whole. The file is this save's own, so a failed save removes only what it made
-// and leaves every older file as it was.
+// The file one save writes: the output path itself when nothing is there yet, otherwise a new
+// file beside it that takes the name only once it has been written whole. Either way the file is
+// this save's own, so a failed save removes only what it made and leaves every older file as it was.
 #pragma once
 
 #include <windows.h>
@@ -19,14 +19,16 @@ public:
     bool Created() const { return !path.empty(); }
     // Open for writing, shared with nobody, until Close or Commit.
     HANDLE Handle() const { return handle; }
-    // The file takes the target's name, then is closed; false leaves it to the destructor.
+    const wchar_t* Path() const { return path.c_str(); }
+    // For a writer that opens the file by its path itself.
+    void Close();
+    // Closes the file; a file beside the target then replaces it.
     bool Commit();
 
 private:
-    void Close();
-
     std::wstring target;
     std::wstring path;
     HANDLE handle = INVALID_HANDLE_VALUE;
+    bool beside = false;
     bool committed = false;
 };
