@@ -7,13 +7,13 @@
 #include "bench/ScreenPicture.h"
 #include "image/BorrowedDib.h"
 #include "image/CaptureImage.h"
-#include "image/FrameOutput.h"
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
+#include "tests/support/FrameSave.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -184,7 +184,7 @@ void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, st
         // A new picture each frame, as after every PrtSc.
         PlaceDib(block);
         CStopwatch watch;
-        const bool copied = capture.CopyFromClipboard();
+        const bool copied = capture.CopyFromClipboard(capture.fileImage);
         copy.push_back(watch.Lap());
         const bool saved = SaveFrame(g_settings, i, capture.fileImage);
         save.push_back(watch.Lap());
@@ -198,7 +198,7 @@ void CBenchmark::Ticks(const std::vector<uint8_t>& block, const wchar_t* ext, st
 void CBenchmark::PngParts(const std::vector<uint8_t>& block, std::vector<double>& creation,
                           std::vector<double>& encoding, std::vector<double>& both)
 {
-    if (!Prepare(block, L"gdip", L"png") || !capture.CopyFromClipboard())
+    if (!Prepare(block, L"gdip", L"png") || !capture.CopyFromClipboard(capture.fileImage))
         return;
     CLSID clsid;
     if (FAILED(GetEncoderClsid(L"image/png", clsid)))
@@ -249,7 +249,7 @@ std::vector<double> CBenchmark::ForeignCopy(const std::vector<uint8_t>& block, i
 double CBenchmark::TimedCopy(const char* failure)
 {
     CStopwatch watch;
-    const bool copied = capture.CopyFromClipboard();
+    const bool copied = capture.CopyFromClipboard(capture.fileImage);
     const double ms = watch.Lap();
     if (!copied)
         std::fprintf(stderr, "%s\n", failure);

@@ -6,7 +6,6 @@
 #include "ui/ByteSize.h"
 
 #include <algorithm>
-#include <new>
 #include <thread>
 
 namespace {
@@ -37,7 +36,7 @@ void CCapture::Start(const CaptureSettings& startSettings)
     saved = 0;
     skipped = 0;
     dueFiles = 0;
-    lastFailure = WriteResult::Written;
+    endError.clear();
     printScreen.Choose();
     // A picture copied before Start must never pass for the screen when the press puts none there.
     ClearClipboard(host.Window());
@@ -172,26 +171,35 @@ void CCapture::OnFilesWritten()
         CheckFiles();
 }
 
-void CCapture::CheckFiles()
+std::wstring CCapture::FailureText() const
 {
-    if (!pipeline)
-        return;
-    switch (pipeline->Failure()) {
+    std::wstring text;
+    switch (pipeline ? pipeline->Failure() : WriteResult::Written) {
     case WriteResult::Written:
-        return;
-    case WriteResult::NoRoom: {
-        std::wstring text;
+        break;
+    case WriteResult::NoRoom:
         FormatResourceString(text, IDS_ERR_DISK_NEARLY_FULL, ByteSizeText(files->FreeBytes()).c_str(),
                              ByteSizeText(files->Reserve()).c_str());
+        break;
+    case WriteResult::Failed:
+        text = ResourceString(IDS_ERR_SAVE_IMAGE);
+        break;
+    }
+    return text;
+}
+
+void CCapture::CheckFiles()
+{
+    const std::wstring text = FailureText();
+    if (text.empty())
+        return;
+    if (pipeline->Failure() == WriteResult::NoRoom) {
         host.ShowNextStartNumber(static_cast<int64_t>(settings.startNumber) + pipeline->Written());
         // Over: a restore later has no capture to end.
         EndByFault(text, false);
         return;
     }
-    case WriteResult::Failed:
-        EndByFault(ResourceString(IDS_ERR_SAVE_IMAGE), true);
-        return;
-    }
+    EndByFault(text, true);
 }
 
 void CCapture::OnWindowEnabled(bool enabled)
@@ -226,11 +234,10 @@ bool CCapture::EndByRestore()
     const bool running = state == CaptureState::Capturing || state == CaptureState::PausedByBox;
     dueFiles = running ? static_cast<int64_t>(schedule.DueFiles(now)) : 0;
     elapsedMs = running ? schedule.ElapsedMs(now) : 0;
-    host.StopTimer();
-    if (pipeline) {
+    // The window's thread waits here: no tick runs before the last picture is written.
+    if (pipeline)
         pipeline->Drain();
-        lastFailure = pipeline->Failure();
-    }
+    endError = FailureText();
     Finish();
     pressed = false;
     host.ShowNextStartNumber(static_cast<int64_t>(settings.startNumber) + saved);
@@ -239,7 +246,6 @@ bool CCapture::EndByRestore()
 
 void CCapture::Close()
 {
-    host.StopTimer();
     if (pipeline)
         pipeline->Drain();
     Finish();
@@ -247,18 +253,13 @@ void CCapture::Close()
 
 std::wstring CCapture::EndText(bool& error) const
 {
-    error = lastFailure != WriteResult::Written;
-    if (lastFailure == WriteResult::Failed)
-        return ResourceString(IDS_ERR_SAVE_IMAGE);
-    std::wstring text;
-    if (lastFailure == WriteResult::NoRoom) {
-        FormatResourceString(text, IDS_ERR_DISK_NEARLY_FULL, ByteSizeText(noRoomFree).c_str(),
-                             ByteSizeText(noRoomReserve).c_str());
-        return text;
-    }
+    error = !endError.empty();
+    if (error)
+        return endError;
     const std::wstring ended = ResourceString(IDS_CAPTURE_ENDED);
     if (dueFiles == 0 || elapsedMs == 0 || KeptTheRate(saved, dueFiles))
         return ended;
+    std::wstring text;
     FormatResourceString(text, IDS_CAPTURE_SHORT_OF_RATE, static_cast<int>(saved), saved * 1000.0 / elapsedMs,
                          settings.refreshRate / 100.0, ended.c_str());
     return text;
@@ -282,13 +283,8 @@ void CCapture::Finish()
     host.StopTimer();
     if (state == CaptureState::WaitingForFirstPress)
         RestoreMinimiseAnimation(host.Window());
-    if (pipeline) {
+    if (pipeline)
         saved = pipeline->Written();
-        if (files) {
-            noRoomFree = files->FreeBytes();
-            noRoomReserve = files->Reserve();
-        }
-    }
     pipeline.reset();
     files.reset();
     if (listening)

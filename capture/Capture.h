@@ -71,6 +71,8 @@ private:
     // An end by a fault: the window shown and the message. `restoreEnds`: a restore later
     // still reports the end of this capture.
     void EndByFault(const std::wstring& text, bool restoreEnds);
+    // The workers' failure as its message; empty while there is none.
+    std::wstring FailureText() const;
     void CheckFiles();
     uint32_t Interval() const { return CaptureIntervalMs(settings.refreshRate); }
 
@@ -92,7 +94,6 @@ private:
     // Figures of the last end by restore.
     int64_t dueFiles = 0;
     uint64_t elapsedMs = 0;
-    WriteResult lastFailure = WriteResult::Written;
-    uint64_t noRoomFree = 0;
-    uint64_t noRoomReserve = 0;
+    // The failure the last files met while the restore waited for them.
+    std::wstring endError;
 };

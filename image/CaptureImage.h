@@ -18,9 +18,8 @@ public:
     void Reset();
     // Sizes fileImage from the clipboard picture; the result is also kept in `ready`.
     bool Prepare(HWND ownerWindow);
-    // Refreshes fileImage in place; fails unless the picture has exactly the prepared layout.
-    bool CopyFromClipboard() { return CopyFromClipboard(fileImage); }
-    // The same into a buffer of fileImage's size; `into` is left as it was on failure.
+    // The clipboard's picture into a buffer of fileImage's size (fileImage itself, too); fails,
+    // leaving `into` as it was, unless the picture has exactly the prepared layout.
     bool CopyFromClipboard(std::vector<uint8_t>& into);
     // True when something was put on the clipboard since the last read: a press that brought no
     // picture leaves the old one there.

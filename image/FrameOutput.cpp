@@ -1,6 +1,5 @@
 #include "image/FrameOutput.h"
 
-#include "capture/OutputPath.h"
 #include "image/BmpFileHeader.h"
 #include "image/BorrowedDib.h"
 #include "image/ReplacementFile.h"
@@ -85,18 +84,4 @@ bool WriteImageFile(const std::wstring& path, const uint8_t* bytes, size_t size)
     // reported success.
     return file.Created() && WriteFile(file.Handle(), bytes, length, &written, nullptr) && written == length
         && file.Commit();
-}
-
-bool SaveFrame(const CaptureSettings& settings, int64_t number, std::vector<uint8_t>& fileImage)
-{
-    try {
-        const std::wstring path = BuildOutputPath(settings, number);
-        if (!IsPngExtension(settings.ext))
-            return WriteImageFile(path, fileImage.data(), fileImage.size());
-        std::vector<uint8_t> png;
-        return EncodePng(CImageEncoder(L"image/png"), fileImage, png) && WriteImageFile(path, png.data(), png.size());
-    } catch (const std::exception&) {
-        // Out of memory for the path or the encoder list.
-        return false;
-    }
 }

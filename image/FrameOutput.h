@@ -3,7 +3,6 @@
 #pragma once
 
 #include "image/ImageEncoder.h"
-#include "settings/CaptureSettings.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +18,3 @@ bool EncodePng(const CImageEncoder& encoder, std::vector<uint8_t>& fileImage, st
 // Creates, writes and closes the file through one handle; it takes its name only once it is
 // whole, and a file already there stays as it was when anything fails.
 bool WriteImageFile(const std::wstring& path, const uint8_t* bytes, size_t size);
-
-// Both, for file `number` of the sequence the settings name.
-bool SaveFrame(const CaptureSettings& settings, int64_t number, std::vector<uint8_t>& fileImage);

@@ -36,7 +36,7 @@ CReplacementFile::~CReplacementFile()
         removed = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
     }
     Close();
-    // Closed for a writer that opens it by name (or the handle could not remove it).
+    // The handle could not remove it.
     if (!removed)
         DeleteFileW(path.c_str());
 }

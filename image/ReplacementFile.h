@@ -17,15 +17,14 @@ public:
 
     // False when no file could be made.
     bool Created() const { return !path.empty(); }
-    // Open for writing, shared with nobody, until Close or Commit.
+    // Open for writing, shared with nobody, until Commit.
     HANDLE Handle() const { return handle; }
-    const wchar_t* Path() const { return path.c_str(); }
-    // For a writer that opens the file by its path itself.
-    void Close();
     // Closes the file; a file beside the target then replaces it.
     bool Commit();
 
 private:
+    void Close();
+
     std::wstring target;
     std::wstring path;
     HANDLE handle = INVALID_HANDLE_VALUE;

@@ -78,7 +78,7 @@ TEST_F(ClipboardImage, TextOnlyIsNoPicture)
     image.fileImage = {1, 2, 3};
     EXPECT_FALSE(image.Prepare(window));
     EXPECT_FALSE(image.ready);
-    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_FALSE(image.CopyFromClipboard(image.fileImage));
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.fileImage);
     ExpectClipboardReleased();
 }
@@ -107,14 +107,14 @@ TEST_F(ClipboardImage, LaterReadsRefreshInPlaceOnlyTheSameLayout)
     const uint8_t* buffer = image.fileImage.data();
     dib.back() = 0xEE;
     PlaceDib(dib);
-    ASSERT_TRUE(image.CopyFromClipboard());
+    ASSERT_TRUE(image.CopyFromClipboard(image.fileImage));
     EXPECT_EQ(buffer, image.fileImage.data());
     EXPECT_EQ(0xEE, image.fileImage[14 + dib.size() - 1]);
     const std::vector<uint8_t> prepared = image.fileImage;
 
     // Another resolution.
     PlaceDib(MakeDib(40, 5, 4, 32, kBitFields));
-    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_FALSE(image.CopyFromClipboard(image.fileImage));
     EXPECT_EQ(prepared, image.fileImage);
 
     EXPECT_TRUE(image.ready);
@@ -147,7 +147,7 @@ TEST_F(ClipboardImage, AClipboardHeldForAMomentIsWaitedOutAndOneHeldLongerIsNot)
         ChildProcess moment;
         held = HoldClipboard(moment, L"50");
         if (held) {
-            EXPECT_TRUE(image.CopyFromClipboard());
+            EXPECT_TRUE(image.CopyFromClipboard(image.fileImage));
         }
     }
     ASSERT_TRUE(held) << "no holder was seen holding the clipboard";
@@ -156,7 +156,7 @@ TEST_F(ClipboardImage, AClipboardHeldForAMomentIsWaitedOutAndOneHeldLongerIsNot)
     ChildProcess longer;
     ASSERT_TRUE(HoldClipboard(longer, L"1000")) << "the holder never held the clipboard";
     const DWORD start = GetTickCount();
-    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_FALSE(image.CopyFromClipboard(image.fileImage));
     EXPECT_LT(GetTickCount() - start, 1000u) << "waited for as long as the clipboard was held";
     longer.Kill();
 }
@@ -172,7 +172,7 @@ TEST_F(ClipboardImage, ALaterBlockOfTheSameSizeWithAnotherHeaderLengthFails)
     const std::vector<uint8_t> prepared = image.fileImage;
 
     PlaceDib(v5);
-    EXPECT_FALSE(image.CopyFromClipboard());
+    EXPECT_FALSE(image.CopyFromClipboard(image.fileImage));
     EXPECT_EQ(prepared, image.fileImage);
 }
 

@@ -1,5 +1,5 @@
 #include "capture/OutputPath.h"
-#include "image/FrameOutput.h"
+#include "tests/support/FrameSave.h"
 #include "image/Dib.h"
 #include "image/GdiplusSession.h"
 #include "image/ImageEncoder.h"
