@@ -160,7 +160,7 @@ protected:
 
         const ShownMessage question = RestoreFromTaskbar(IDNO);
         EXPECT_EQ(L"Confirmation", question.caption);
-        EXPECT_EQ(L"Capture is ended. Open the output folder?", question.text);
+        EXPECT_TRUE(IsEndQuestion(question.text));
         EXPECT_TRUE(shownNormalAtBox);
 
         captured = FilesIn(output.Path());

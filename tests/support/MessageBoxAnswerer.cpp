@@ -69,6 +69,19 @@ MessageBoxAnswerer::~MessageBoxAnswerer()
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult IsEndQuestion(const std::wstring& text)
+{
+    const std::wstring question = L"Capture is ended. Open the output folder?";
+    if (text == question)
+        return ::testing::AssertionSuccess();
+    const std::wstring tail = L"\n\n" + question;
+    const bool afterANote = text.size() > tail.size()
+        && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    if (afterANote && text.find(L" per second asked: this computer could not keep that rate") < text.size() - tail.size())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not the question at a capture's end: " << text;
+}
+
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE && current) {

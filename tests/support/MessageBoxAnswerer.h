@@ -35,3 +35,7 @@ private:
 
 // The texts of a message box window: its caption and its longest static text.
 ShownMessage ReadMessageBox(HWND box);
+
+// The question at the end of a capture, with or without the note that the machine fell short of
+// the rate asked: on a loaded test machine that note is the honest answer, not a fault.
+::testing::AssertionResult IsEndQuestion(const std::wstring& text);
