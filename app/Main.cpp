@@ -2,7 +2,7 @@
 #include "app/AppModule.h"
 #include "app/MainDlg.h"
 #include "app/MessageLoop.h"
-#include "app/SystemLibrary.h"
+#include "app/ProcessStart.h"
 #include "image/GdiplusSession.h"
 
 #include <windows.h>
@@ -44,8 +44,7 @@ int Run(LPWSTR /*commandLine*/, int showCommand)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPWSTR commandLine, int showCommand)
 {
-    // Before anything can load a DLL by bare name: the program may run from Downloads.
-    LoadOnlySystemDlls();
+    PrepareProcess();
     CoInitialize(nullptr);
     // Makes sure user32 is set up for this thread before any window exists.
     DefWindowProcW(nullptr, 0, 0, 0);

@@ -15,6 +15,8 @@ TS_BEGIN_MSG_MAP(CMainDlg)
     TS_MESSAGE_HANDLER(WM_CAPTURE_ENDED, OnCaptureEnded)
     TS_MESSAGE_HANDLER(WM_CAPTURE_FILES, OnCaptureFiles)
     TS_MESSAGE_HANDLER(WM_CLIPBOARDUPDATE, OnClipboardUpdate)
+    TS_MESSAGE_HANDLER(WM_WTSSESSION_CHANGE, OnSessionChange)
+    TS_MESSAGE_HANDLER(WM_POWERBROADCAST, OnPowerBroadcast)
     TS_COMMAND_ID_HANDLER(IDOK, OnStart)
     TS_COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     TS_COMMAND_ID_HANDLER(ID_APP_ABOUT, OnAbout)
@@ -41,6 +43,7 @@ BOOL CMainDlg::OnIdle()
 
 void CMainDlg::OnDestroy()
 {
+    screenPresence.Unregister();
     SaveSettings();
     if (CMessageLoop* loop = g_module.GetMessageLoop()) {
         loop->RemoveMessageFilter(this);

@@ -9,6 +9,7 @@
 #include "app/SingleTimerImpl.h"
 #include "capture/Capture.h"
 #include "capture/CaptureHost.h"
+#include "capture/ScreenPresence.h"
 #include "res/resource.h"
 #include "settings/CaptureSettings.h"
 
@@ -35,6 +36,7 @@ public:
     BOOL msgHandled = FALSE;
 
     CCapture capture{*this};
+    CScreenPresence screenPresence;
 
     // Modeless, no owner; the window or null.
     HWND Create();
@@ -83,6 +85,8 @@ public:
     void OnEnable(BOOL enabled);
     LRESULT OnClipboardUpdate(WPARAM, LPARAM);
     LRESULT OnCaptureFiles(WPARAM, LPARAM);
+    LRESULT OnSessionChange(WPARAM code, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     HWND Window() const override { return m_hWnd; }
     void ArmTimer(UINT ms) override { StartCaptureTimer(ms); }
     void StopTimer() override { KillCaptureTimer(); }

@@ -30,18 +30,16 @@ void CCapture::Start(const CaptureSettings& startSettings)
         pipeline->Drain();
     Finish();
     settings = startSettings;
-    image.Reset();
     prepareAttempts = 0;
     pressed = false;
     saved = 0;
     skipped = 0;
+    displaced = 0;
     dueFiles = 0;
     endError.clear();
-    printScreen.Choose();
-    // A picture copied before Start must never pass for the screen when the press puts none there.
-    ClearClipboard(host.Window());
-    printScreen.Simulate(host.Window());
-    listening = AddClipboardFormatListener(host.Window()) != FALSE;
+    // Chosen at each Start: the PrtSc key's setting may have changed since the last.
+    pictures = ChooseScreenPictures();
+    pictures->Begin(host.Window());
     state = CaptureState::Preparing;
     host.ArmTimer(kPrepareIntervalMs);
 }
@@ -65,13 +63,13 @@ void CCapture::OnTick()
 
 void CCapture::Prepare()
 {
-    image.Prepare(host.Window());
+    size_t bytes = 0;
+    const bool ready = pictures->Prepare(bytes);
     ++prepareAttempts;
-    if (image.ready) {
+    if (ready) {
         host.StopTimer();
         try {
             const int workers = FrameWorkers(std::thread::hardware_concurrency());
-            const size_t bytes = image.fileImage.size();
             files = std::make_unique<CCaptureFiles>(settings, workers, host);
             pipeline = std::make_unique<CFramePipeline>(*files, workers, FramePoolSize(workers, bytes), bytes);
         } catch (const std::exception&) {
@@ -89,16 +87,20 @@ void CCapture::Prepare()
     }
     if (prepareAttempts < kPrepareAttempts)
         return;
+    const std::wstring text = pictures->FaultText(PictureFault::NoFirstPicture);
     Finish();
-    host.ShowError(ResourceString(IDS_ERR_PREPARE_CAPTURE));
+    host.ShowError(text);
 }
 
 void CCapture::FirstPress()
 {
-    // Restored some other way: wait until the window is minimised again.
-    if (!host.IsMinimised())
+    // Restored some other way, or a screen nobody sees: wait.
+    if (Pausing())
         return;
     RestoreMinimiseAnimation(host.Window());
+    // Windows counts no screen recording as activity: without this the display would go dark,
+    // and be recorded so, and the machine would sleep.
+    power.Hold();
     // The picture of the Start command still shows the dialog: this press only starts the rhythm.
     const uint64_t now = host.NowMs();
     schedule.Begin(now, Interval());
@@ -110,8 +112,9 @@ void CCapture::FirstPress()
 void CCapture::TakePicture()
 {
     const uint64_t now = host.NowMs();
-    if (!host.IsMinimised()) {
-        // Shown some other way than from the taskbar: nothing is due until it is minimised again.
+    if (Pausing()) {
+        // Shown some other way than from the taskbar, or a locked or sleeping screen: nothing is
+        // due until it is minimised and seen again.
         schedule.Pause(now);
         waitingForPicture = false;
         host.ArmTimer(Interval());
@@ -119,35 +122,42 @@ void CCapture::TakePicture()
     }
     if (schedule.Paused()) {
         // The last picture shows the screen of before the pause: a fresh press instead.
-        image.SkipPicture();
+        pictures->Skip();
         Press();
         host.ArmTimer(schedule.Resume(now));
         return;
     }
-    if (!image.HasNewPicture()) {
+    if (!pictures->HasNewPicture()) {
         if (const uint32_t wait = schedule.Missed(now)) {
             waitingForPicture = true;
             host.ArmTimer(wait);
             return;
         }
-        EndByFault(ResourceString(IDS_ERR_NO_NEW_PICTURE), true);
+        EndByFault(pictures->FaultText(PictureFault::NoPicture), true);
         return;
     }
     waitingForPicture = false;
     if (Frame* frame = pipeline->Acquire()) {
-        if (!image.CopyFromClipboard(frame->picture)) {
+        const Taken taken = pictures->Take(frame->picture);
+        if (taken == Taken::Failed) {
             pipeline->Release(frame);
-            EndByFault(ResourceString(IDS_ERR_COPY_CLIPBOARD), true);
+            EndByFault(pictures->FaultText(PictureFault::Failed), true);
             return;
         }
-        pipeline->Submit(frame);
+        if (taken == Taken::Picture) {
+            pipeline->Submit(frame);
+        } else {
+            // The user's copy: this moment has no picture, the next press goes on with the next number.
+            pipeline->Release(frame);
+            ++displaced;
+        }
     } else if (pipeline->Failure() != WriteResult::Written) {
         CheckFiles();
         return;
     } else {
         // Every buffer is still on its way: this moment is skipped, and its picture with it.
         ++skipped;
-        image.SkipPicture();
+        pictures->Skip();
     }
     Press();
     host.ArmTimer(schedule.Served(now));
@@ -155,7 +165,7 @@ void CCapture::TakePicture()
 
 void CCapture::Press()
 {
-    printScreen.Simulate(host.Window());
+    pictures->Press();
     pressed = true;
 }
 
@@ -163,6 +173,14 @@ void CCapture::OnClipboardUpdate()
 {
     if (state == CaptureState::Capturing && waitingForPicture)
         TakePicture();
+}
+
+void CCapture::OnScreenSeen(bool seen)
+{
+    screenSeen = seen;
+    // Seen again: the next tick comes now, not an interval later, and starts with a fresh press.
+    if (seen && state == CaptureState::Capturing && schedule.Paused())
+        host.ArmTimer(1);
 }
 
 void CCapture::OnFilesWritten()
@@ -232,7 +250,8 @@ bool CCapture::EndByRestore()
         return false;
     const uint64_t now = host.NowMs();
     const bool running = state == CaptureState::Capturing || state == CaptureState::PausedByBox;
-    dueFiles = running ? static_cast<int64_t>(schedule.DueFiles(now)) : 0;
+    // The moments whose picture the user's copies replaced are no shortfall of the machine's.
+    dueFiles = running ? std::max<int64_t>(0, static_cast<int64_t>(schedule.DueFiles(now)) - displaced) : 0;
     elapsedMs = running ? schedule.ElapsedMs(now) : 0;
     // The window's thread waits here: no tick runs before the last picture is written.
     if (pipeline)
@@ -287,9 +306,9 @@ void CCapture::Finish()
         saved = pipeline->Written();
     pipeline.reset();
     files.reset();
-    if (listening)
-        RemoveClipboardFormatListener(host.Window());
-    listening = false;
+    if (pictures)
+        pictures->End();
+    power.Release();
     waitingForPicture = false;
     state = CaptureState::Idle;
 }

@@ -7,8 +7,8 @@
 #include "capture/CaptureHost.h"
 #include "capture/CaptureSchedule.h"
 #include "capture/FramePipeline.h"
-#include "capture/PrintScreen.h"
-#include "image/CaptureImage.h"
+#include "capture/RecordingPower.h"
+#include "capture/ScreenPictures.h"
 #include "settings/CaptureSettings.h"
 
 #include <cstdint>
@@ -42,6 +42,9 @@ public:
     void OnFilesWritten();
     // A modal box owned by the window opens (false) or has closed (true).
     void OnWindowEnabled(bool enabled);
+    // The screen cannot be seen (locked, another user's, a remote session gone, the machine
+    // asleep) or can again: meanwhile nothing is pressed or saved.
+    void OnScreenSeen(bool seen);
     // The restore from the taskbar: true when it ended a capture. The pictures taken are written
     // first; EndText then says how it went.
     bool EndByRestore();
@@ -58,6 +61,8 @@ public:
     int64_t SavedCount() const;
     // Due moments that found every buffer still on its way.
     int64_t SkippedMoments() const { return skipped; }
+    // Presses whose picture a copy of the user's replaced.
+    int64_t DisplacedPictures() const { return displaced; }
 
 private:
     void Prepare();
@@ -68,6 +73,8 @@ private:
     void Press();
     // Every end goes through here: no timer, no workers, no clipboard notices.
     void Finish();
+    // Nothing is due while the screen cannot be seen or the window is shown.
+    bool Pausing() const { return !screenSeen || !host.IsMinimised(); }
     // An end by a fault: the window shown and the message. `restoreEnds`: a restore later
     // still reports the end of this capture.
     void EndByFault(const std::wstring& text, bool restoreEnds);
@@ -80,17 +87,18 @@ private:
     CaptureState state = CaptureState::Idle;
     CaptureState beforeBox = CaptureState::Idle;
     CaptureSettings settings;
-    CCaptureImage image;
-    CPrintScreen printScreen;
+    std::unique_ptr<IScreenPictures> pictures;
+    CRecordingPower power;
     CCaptureSchedule schedule;
     std::unique_ptr<CCaptureFiles> files;
     std::unique_ptr<CFramePipeline> pipeline;
     int prepareAttempts = 0;
     bool pressed = false;  // since the capture began; a restore then ends it
     bool waitingForPicture = false;
-    bool listening = false;
+    bool screenSeen = true;
     int64_t saved = 0;
     int64_t skipped = 0;
+    int64_t displaced = 0;
     // Figures of the last end by restore.
     int64_t dueFiles = 0;
     uint64_t elapsedMs = 0;

@@ -29,6 +29,21 @@ LRESULT CMainDlg::OnCaptureFiles(WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CMainDlg::OnSessionChange(WPARAM code, LPARAM)
+{
+    if (screenPresence.OnSessionChange(code))
+        capture.OnScreenSeen(screenPresence.Seen());
+    return 0;
+}
+
+LRESULT CMainDlg::OnPowerBroadcast(WPARAM event, LPARAM)
+{
+    if (screenPresence.OnPowerBroadcast(event))
+        capture.OnScreenSeen(screenPresence.Seen());
+    // TRUE: no objection to any power request.
+    return TRUE;
+}
+
 // Milliseconds of the performance counter: the tick count moves in 15.6 ms steps on Windows, too
 // coarse to arm a 20 ms timer from.
 uint64_t CMainDlg::NowMs() const

@@ -34,14 +34,18 @@ uint64_t AddWithoutWrap(uint64_t left, uint64_t right)
     return left > std::numeric_limits<uint64_t>::max() - right ? std::numeric_limits<uint64_t>::max() : left + right;
 }
 
-// What the files that the overwrite question would delete hold.
-uint64_t SizeOfFiles(const std::wstring& folder, const std::vector<std::wstring>& names)
+// What deleting the files that the overwrite question names would free: what they take on the
+// disk, not their length. A sparse or compressed file, or a cloud placeholder, frees little.
+uint64_t RoomOfFiles(const std::wstring& folder, const std::vector<std::wstring>& names)
 {
     uint64_t total = 0;
     for (const std::wstring& name : names) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(JoinPath(folder, name).c_str(), GetFileExInfoStandard, &data))
-            total = AddWithoutWrap(total, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+        DWORD high = 0;
+        // INVALID_FILE_SIZE is also the low half of a size: only the error code tells.
+        SetLastError(NO_ERROR);
+        const DWORD low = GetCompressedFileSizeW(JoinPath(folder, name).c_str(), &high);
+        if (low != INVALID_FILE_SIZE || GetLastError() == NO_ERROR)
+            total = AddWithoutWrap(total, (static_cast<uint64_t>(high) << 32) | low);
     }
     return total;
 }
@@ -56,7 +60,7 @@ bool CMainDlg::HasRoomToStart(const std::wstring& folder, const std::vector<std:
     // No picture exists yet: the whole screen as a BMP, the most PrtSc gives, stands for one.
     const uint64_t file =
         screendib::FileSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    if (disk::LeavesReserve(AddWithoutWrap(free, SizeOfFiles(folder, replaced)), file))
+    if (disk::LeavesReserve(AddWithoutWrap(free, RoomOfFiles(folder, replaced)), file))
         return true;
     ShowMessageFormat(IDS_ERR_DISK_TOO_FULL, MB_ICONERROR, ByteSizeText(free).c_str(),
                       ByteSizeText(AddWithoutWrap(disk::Reserve(file), file)).c_str());

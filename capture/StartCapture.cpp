@@ -36,6 +36,13 @@ void CMainDlg::OnStart()
         ShowMessage(IDS_ERR_CREATE_FOLDER, MB_ICONERROR);
         return;
     }
+    // Found now, not by the first save after the minimise: a read-only folder, or one Windows
+    // guards (the Pictures folder is among those Controlled Folder Access guards by default).
+    if (const uint32_t error = CheckFolderWritable(folder)) {
+        ShowMessageFormat(error == ERROR_ACCESS_DENIED ? IDS_ERR_FOLDER_GUARDED : IDS_ERR_FOLDER_NOT_WRITABLE,
+                          MB_ICONERROR, folder.c_str());
+        return;
+    }
 
     std::vector<std::wstring> names;
     if (!FindFilesToOverwrite(work, names) || !HasRoomToStart(folder, names))

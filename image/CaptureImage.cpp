@@ -11,6 +11,7 @@ void CCaptureImage::Reset()
     owner = nullptr;
     ready = false;
     sequence = 0;
+    busy = false;
     fileImage.clear();
 }
 
@@ -30,7 +31,8 @@ bool CCaptureImage::ReadClipboardDib(std::vector<uint8_t>& image, bool allocate)
 {
     // Declared in this order so that the block is unlocked before the clipboard is closed.
     CClipboardOpener clipboard(owner);
-    if (!clipboard.opened)
+    busy = !clipboard.opened;
+    if (busy)
         return false;
     HANDLE data = GetClipboardData(CF_DIB);
     if (!data)

@@ -12,6 +12,8 @@ public:
     bool ready = false;
     // The clipboard's sequence number when the picture in fileImage was read.
     DWORD sequence = 0;
+    // The last read found the clipboard held open by another program for longer than it waits.
+    bool busy = false;
     // A 14-byte BMP file header, then the clipboard's packed DIB byte for byte.
     std::vector<uint8_t> fileImage;
 

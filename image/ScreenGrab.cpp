@@ -42,25 +42,9 @@ private:
     DPI_AWARENESS_CONTEXT previous = nullptr;
 };
 
-// The pixels are plain 32-bit RGB, which is the same bytes as the three masks say.
-HGLOBAL MakeScreenDib(const void* pixels, int width, int height)
-{
-    const auto size = static_cast<size_t>(screendib::PackedSize(width, height));
-    CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!block.Get())
-        return nullptr;
-    auto* bytes = static_cast<uint8_t*>(GlobalLock(block.Get()));
-    if (!bytes)
-        return nullptr;
-    screendib::WriteHeader(bytes, width, height);
-    memcpy(bytes + screendib::kPixelsAt, pixels, size - screendib::kPixelsAt);
-    GlobalUnlock(block.Get());
-    return block.Release();
-}
-
 }  // namespace
 
-HGLOBAL CScreenGrabber::Grab()
+bool CScreenGrabber::Grab()
 {
     CPerMonitorDpi physicalPixels;
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -68,14 +52,37 @@ HGLOBAL CScreenGrabber::Grab()
     const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (screenWidth <= 0 || screenHeight <= 0)
-        return nullptr;
+        return false;
     CScreenDC screen;
+    // No CAPTUREBLT: since Windows 8 the desktop is always composed, and a plain copy of the
+    // screen already holds layered windows; CAPTUREBLT would only hide the pointer for each
+    // grab, so that it flickers at the capture's rate.
     if (!screen.dc || !Fit(screen.dc, screenWidth, screenHeight)
-        || !BitBlt(memory, 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT))
-        return nullptr;
+        || !BitBlt(memory, 0, 0, width, height, screen.dc, left, top, SRCCOPY))
+        return false;
     // The blit may still be queued; the bits are read directly.
     GdiFlush();
-    return MakeScreenDib(bits, width, height);
+    return true;
+}
+
+// The bitmap's pixels are plain 32-bit RGB, which is the same bytes as the three masks say.
+void CScreenGrabber::CopyPackedDib(uint8_t* into) const
+{
+    screendib::WriteHeader(into, width, height);
+    memcpy(into + screendib::kPixelsAt, bits, static_cast<size_t>(screendib::PixelsSize(width, height)));
+}
+
+HGLOBAL CScreenGrabber::MakeBlock() const
+{
+    if (!bits)
+        return nullptr;
+    CGlobalOwner block(GlobalAlloc(GMEM_MOVEABLE, static_cast<size_t>(screendib::PackedSize(width, height))));
+    auto* bytes = block.Get() ? static_cast<uint8_t*>(GlobalLock(block.Get())) : nullptr;
+    if (!bytes)
+        return nullptr;
+    CopyPackedDib(bytes);
+    GlobalUnlock(block.Get());
+    return block.Release();
 }
 
 bool CScreenGrabber::Fit(HDC screen, int newWidth, int newHeight)

@@ -39,7 +39,7 @@ bool CScreenClipboard::Empty(HWND owner, bool announce)
 
 bool CScreenClipboard::Grab()
 {
-    picture.Reset(grabber.Grab());
+    picture.Reset(grabber.Grab() ? grabber.MakeBlock() : nullptr);
     return picture.Get() != nullptr;
 }
 

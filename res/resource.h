@@ -35,6 +35,10 @@
 #define IDS_ERR_NO_NEW_PICTURE      151
 #define IDS_ERR_DISK_NEARLY_FULL    152
 #define IDS_ERR_DISK_TOO_FULL       153
+#define IDS_ERR_SCREEN_UNREADABLE   154
+#define IDS_ERR_SCREEN_RESIZED      155
+#define IDS_ERR_FOLDER_NOT_WRITABLE 156
+#define IDS_ERR_FOLDER_GUARDED      157
 
 // Main dialog controls
 #define IDC_FOLDER                  1000

@@ -3,7 +3,7 @@
 // written before whole.
 #include "app/ResourceString.h"
 #include "capture/DiskReserve.h"
-#include "capture/PrintScreen.h"
+#include "capture/GrabbedPictures.h"
 #include "image/ScreenDib.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
@@ -13,9 +13,9 @@
 #include "tests/support/CaptureFixture.h"
 #include "tests/support/ImportHook.h"
 #include "tests/support/PngFile.h"
-#include "tests/support/ImportHook.h"
 #include "tests/support/RegistryValueOverride.h"
 #include "tests/support/ScreenCover.h"
+#include "tests/support/XServer.h"
 #include "ui/ByteSize.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +304,44 @@ TEST_F(ReadOnlyDisk, TheOutputFolderMadeReadOnlyDuringACaptureEndsItWith132)
     ExpectWholeFrames(folder, L"bmp", block, 2);
 }
 
+// Found at Start, before any question or press: nothing is minimised, deleted or saved, and the
+// message names the folder.
+TEST_F(ReadOnlyDisk, AFolderThatCannotBeWrittenIsNamedAtStartAndNothingHappens)
+{
+    ASSERT_TRUE(WriteWholeFile(folder + L"\\" + ShotName(0, L"bmp"), "old"));
+    ASSERT_TRUE(MakeReadOnly());
+    ReleasePrintScreen();
+    AnswerWith(IDYES);
+    ClickStart(folder, 3);
+    ASSERT_EQ(1u, answerer->Shown().size());
+    const std::wstring text = answerer->Shown()[0].text;
+    EXPECT_EQ(0u, text.find(L"cannot write files in the output folder:\n" + folder + L"\n\n"))
+        << std::string(text.begin(), text.end());
+    EXPECT_EQ(0u, dialog->timerId);
+    EXPECT_FALSE(PrintScreenPressed());
+    EXPECT_FALSE(dialog->IsIconic());
+    EXPECT_EQ("old", ReadWholeFile(folder + L"\\" + ShotName(0, L"bmp")));
+}
+
+// Windows' guard of the user's folders answers a program it does not know with "access denied",
+// as a folder without permission does: here a folder the host made immutable.
+TEST_F(CaptureFault, AFolderThatRefusesAccessIsNamedWithWindowsGuardOfFoldersAtStart)
+{
+    const std::wstring folder = output.File(L"guarded");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::string unix = UnixPathOf(folder);
+    ASSERT_FALSE(unix.empty());
+    if (!RunHostCommand("chattr +i '" + unix + "'"))
+        GTEST_SKIP() << "the host cannot make a folder immutable here";
+    ClickStart(folder, 3);
+    RunHostCommand("chattr -i '" + unix + "'");
+    std::wstring guarded;
+    FormatResourceString(guarded, IDS_ERR_FOLDER_GUARDED, folder.c_str());
+    EXPECT_TRUE(answerer->ShowedOnlyTheError(guarded));
+    EXPECT_EQ(0u, dialog->timerId);
+    EXPECT_TRUE(FilesIn(folder).empty());
+}
+
 // GetDiskFreeSpaceExW as the product (and the test) calls it: answered, and then, once, the step
 // that g_afterLook holds, as another program may write between the capture's look and its save.
 const void* g_freeSpace = nullptr;
@@ -441,11 +479,26 @@ TEST_F(FullDisk, ABmpCaptureStopsWhileTheReserveIsLeftAndShowsTheNextStartNumber
     EXPECT_EQ(1u, answerer->Shown().size());
 }
 
-TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButTheFilesItWouldReplaceCountAsRoom)
+// A file of that length with no data written: the file system keeps no blocks for it.
+void MakeSparseFile(const std::wstring& path, uint64_t length)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(length);
+    const bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(made);
+}
+
+TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButWhatTheFilesItWouldReplaceTakeCountsAsRoom)
 {
     const std::wstring old = folder + L"\\" + ShotName(0, L"bmp");
     const std::string oldBytes(2 << 20, 'o');
     ASSERT_TRUE(WriteWholeFile(old, oldBytes));
+    // Long, but taking next to nothing on the disk: deleting it frees no room.
+    const std::wstring sparse = folder + L"\\" + ShotName(1, L"bmp");
+    ASSERT_NO_FATAL_FAILURE(MakeSparseFile(sparse, uint64_t{256} << 20));
     // Short of room even with the old file gone.
     ASSERT_NO_FATAL_FAILURE(LeaveRoomFor(kReserve + ScreenFile() - oldBytes.size() - (64 << 10)));
     const uint64_t left = FreeBytes();
@@ -468,7 +521,7 @@ TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButTheFilesItWouldRep
     AnswerWith(IDYES);
     ClickStart(folder, 3);
     ASSERT_EQ(1u, answerer->Shown().size());
-    EXPECT_EQ(0u, answerer->Shown()[0].text.find(L"1 files below will be overwritten"));
+    EXPECT_EQ(0u, answerer->Shown()[0].text.find(L"2 files below will be overwritten"));
     EXPECT_EQ(1u, dialog->timerId);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(old.c_str()));
     dialog->KillCaptureTimer();
@@ -546,25 +599,20 @@ private:
 
 int SnippingKey::keyDowns = 0;
 
-// The DWORD the clipboard holds in a registered format, or -1.
-int64_t ClipboardDword(const wchar_t* formatName)
+// The clipboard's text, or "<none>".
+std::wstring ClipboardText()
 {
-    int64_t value = -1;
-    const UINT format = RegisterClipboardFormatW(formatName);
+    std::wstring text = L"<none>";
     if (!OpenClipboard(nullptr))
-        return value;
-    if (HGLOBAL data = GetClipboardData(format)) {
-        const void* bytes = GlobalLock(data);
-        if (bytes && GlobalSize(data) >= sizeof(DWORD)) {
-            DWORD dword;
-            std::memcpy(&dword, bytes, sizeof dword);
-            value = dword;
-        }
-        if (bytes)
+        return L"<not opened>";
+    if (HGLOBAL data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text.assign(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
             GlobalUnlock(data);
+        }
     }
     CloseClipboard();
-    return value;
+    return text;
 }
 
 // A BMP of the whole virtual screen with the header of the clipboard's screen DIB, every pixel
@@ -587,8 +635,9 @@ void ExpectScreenOfOneColour(const std::string& file, COLORREF colour)
 }
 
 // The setting 1 on either Windows, or Windows 11 without it: the capture records all the same,
-// with no key event at all, and its pictures are kept out of the clipboard history.
-TEST_F(SnippingKey, WhereThePressWouldSnipTheScreenIsPlacedOnTheClipboardWithoutAKeyEvent)
+// with no key event, and grabs the screen itself: what the user copied stays on the clipboard,
+// and nothing of the capture passes through it.
+TEST_F(SnippingKey, WhereThePressWouldSnipTheScreenIsGrabbedAndTheClipboardIsLeftAlone)
 {
     const struct {
         int setting;
@@ -600,11 +649,11 @@ TEST_F(SnippingKey, WhereThePressWouldSnipTheScreenIsPlacedOnTheClipboardWithout
         SCOPED_TRACE(testing::Message() << "setting " << c.setting << ", build " << c.build);
         ASSERT_NO_FATAL_FAILURE(Plant(c.setting, c.build));
         const std::wstring folder = output.File(std::to_wstring(index++));
+        const std::wstring copied = L"copied before Start " + std::to_wstring(index);
+        ASSERT_NE(0u, clipboard.Place(CF_UNICODETEXT, copied + L'\0'));
+        const DWORD sequence = GetClipboardSequenceNumber();
         ScreenCover cover(c.colour);
         Start(folder, 3);
-        for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing",
-                                      L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"})
-            EXPECT_EQ(0, ClipboardDword(marker)) << marker;
         ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
         dialog->KillCaptureTimer();
         dialog->ShowWindow(SW_SHOWNORMAL);
@@ -614,6 +663,33 @@ TEST_F(SnippingKey, WhereThePressWouldSnipTheScreenIsPlacedOnTheClipboardWithout
             ExpectScreenOfOneColour(ReadWholeFile(folder + L"\\" + name), c.colour);
         }
         EXPECT_EQ(0, keyDowns);
+        EXPECT_EQ(copied, ClipboardText());
+        EXPECT_EQ(sequence, GetClipboardSequenceNumber()) << "the capture changed the clipboard";
+    }
+}
+
+BOOL WINAPI RefuseBitBlt(HDC, int, int, int, int, HDC, int, int, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// As on the secure desktop of a UAC prompt: the screen cannot be read. Tried again for the
+// whole wait, then the capture ends with its own message; the files before stay whole.
+TEST_F(SnippingKey, AScreenThatCannotBeReadEndsTheCaptureWithItsOwnMessage)
+{
+    ASSERT_NO_FATAL_FAILURE(Plant(1, L"22631"));
+    ScreenCover cover(RGB(0, 176, 0));
+    Start(output.Path(), 3);
+    ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), 2));
+    ImportHook blit{"gdi32.dll", "BitBlt", reinterpret_cast<const void*>(&RefuseBitBlt)};
+    ASSERT_TRUE(blit.Installed());
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Resource(IDS_ERR_SCREEN_UNREADABLE), RunUntilMessage());
+    EXPECT_GE(GetTickCount() - start, 900u) << "gave up before the wait";
+    for (const std::wstring& name : FilesIn(output.Path())) {
+        SCOPED_TRACE(name);
+        ExpectScreenOfOneColour(ReadWholeFile(output.File(name)), RGB(0, 176, 0));
     }
 }
 
@@ -682,19 +758,22 @@ bool IsPerMonitorAware(DPI_AWARENESS_CONTEXT context)
 }
 
 // Each blit of the product's code notes whether its thread then saw every monitor in its own
-// pixels.
+// pixels, and its raster operation.
 std::vector<bool> g_blitsPerMonitor;
+std::vector<DWORD> g_blitOperations;
 // The system's BitBlt: a plain call would come back here through the swapped import.
 const void* g_bitBlt = nullptr;
 
 BOOL WINAPI NoteBitBlt(HDC target, int x, int y, int width, int height, HDC source, int x1, int y1, DWORD rop)
 {
     g_blitsPerMonitor.push_back(IsPerMonitorAware(ThreadDpiContext()));
+    g_blitOperations.push_back(rop);
     return reinterpret_cast<decltype(&BitBlt)>(g_bitBlt)(target, x, y, width, height, source, x1, y1, rop);
 }
 
-// Monitors of different scales cannot be had under Wine: the context is what can be checked.
-TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareAndTheDialogKeepsItsOwnDpiContext)
+// Monitors of different scales cannot be had under Wine: the context is what can be checked. A
+// plain copy: CAPTUREBLT would hide the pointer for every grab, so that it flickers.
+TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareWithAPlainCopyAndTheDialogKeepsItsOwnDpiContext)
 {
     ASSERT_NO_FATAL_FAILURE(Plant(1, L"22631"));
     // As the program's manifest makes its thread on Windows; Wine makes every thread per-monitor.
@@ -702,18 +781,20 @@ TEST_F(SnippingKey, TheScreenIsGrabbedPerMonitorAwareAndTheDialogKeepsItsOwnDpiC
     ASSERT_TRUE(systemAware.Done()) << "no per-thread DPI context here";
     ASSERT_FALSE(IsPerMonitorAware(ThreadDpiContext()));
     g_blitsPerMonitor.clear();
+    g_blitOperations.clear();
     {
         ImportHook blit{"gdi32.dll", "BitBlt", reinterpret_cast<const void*>(&NoteBitBlt)};
         ASSERT_TRUE(blit.Installed());
         g_bitBlt = blit.Original();
         // Called directly: a message dispatched to the dialog runs in the dialog's own context.
-        CPrintScreen press;
-        press.Choose();
-        press.Simulate(dialog->m_hWnd);
+        CGrabbedPictures pictures;
+        pictures.Begin(dialog->m_hWnd);
+        size_t bytes = 0;
+        EXPECT_TRUE(pictures.Prepare(bytes));
     }
     EXPECT_EQ(std::vector<bool>{true}, g_blitsPerMonitor);
+    EXPECT_EQ(std::vector<DWORD>{SRCCOPY}, g_blitOperations);
     EXPECT_FALSE(IsPerMonitorAware(ThreadDpiContext())) << "the grab left the thread per-monitor aware";
-    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
 }
 
 }  // namespace

@@ -6,12 +6,16 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
+#include "tests/support/ImportHook.h"
 #include "tests/support/PressPictures.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -90,6 +94,18 @@ protected:
     const std::string picture = MakeScreenDib(64, 48, false);
 };
 
+// The files of a sequence from 0 without a gap, `count` of them.
+std::vector<std::wstring> Shots(int count, const wchar_t* ext = L"bmp")
+{
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; ++i) {
+        wchar_t name[32];
+        _snwprintf(name, 32, L"shot%04d.%ls", i, ext);
+        names.push_back(name);
+    }
+    return names;
+}
+
 TEST_F(CaptureObject, APictureThatComesLateCostsOnlyItsLatenessNotAWholeInterval)
 {
     ASSERT_NO_FATAL_FAILURE(StartCapturing());
@@ -163,12 +179,127 @@ TEST_F(CaptureObject, WhenTheWorkersFallBehindMomentsAreSkippedWithoutAGapInTheN
     EXPECT_GT(capture.SkippedMoments(), 0);
     ASSERT_TRUE(capture.EndByRestore());
     EXPECT_EQ(40, capture.SavedCount() + capture.SkippedMoments());
-    const std::vector<std::wstring> names = FilesIn(output.Path());
-    ASSERT_EQ(static_cast<size_t>(capture.SavedCount()), names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        wchar_t name[32];
-        _snwprintf(name, 32, L"shot%04d.png", static_cast<int>(i));
-        EXPECT_EQ(name, names[i]);
+    EXPECT_EQ(Shots(static_cast<int>(capture.SavedCount()), L"png"), FilesIn(output.Path()));
+}
+
+// A copy of the user's replaces the press's picture, at a fast rate and at a slow one, where the
+// picture waits long on the clipboard: that moment has no file, the capture goes on with the next
+// number, and the end does not blame the machine for it.
+TEST_F(CaptureObject, TextCopiedOverAPressesPictureCostsThatPictureOnly)
+{
+    for (const int rate : {1000, 50}) {
+        SCOPED_TRACE(rate);
+        RemoveTree(output.Path());
+        CreateDirectoryW(output.Path().c_str(), nullptr);
+        settings.refreshRate = rate;
+        ASSERT_NO_FATAL_FAILURE(StartCapturing());
+        TickAfter(0);
+        ASSERT_NE(0u, clipboard.Place(CF_UNICODETEXT, std::wstring(L"copied\0")));
+        const int pressed = presses.Presses();
+        TickAfter(0);
+        EXPECT_EQ(1, capture.DisplacedPictures());
+        EXPECT_EQ(pressed + 1, presses.Presses()) << "not pressed again";
+        TickAfter(0);
+        TickAfter(0);
+        ASSERT_TRUE(capture.EndByRestore());
+        EXPECT_TRUE(host.errors.empty()) << std::string(host.errors[0].begin(), host.errors[0].end());
+        EXPECT_EQ(Shots(3), FilesIn(output.Path()));
+        bool error = true;
+        EXPECT_EQ(ResourceString(IDS_CAPTURE_ENDED), capture.EndText(error));
+        host.minimised = false;
+    }
+}
+
+// Locked, switched away from or asleep: nothing is pressed or saved, and once the screen is seen
+// again the capture goes on at once with a fresh press and the next number, without a burst.
+TEST_F(CaptureObject, AScreenNobodySeesPausesTheCaptureAndItGoesOnWithTheNextNumber)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCapturing());
+    TickAfter(0);
+    WaitForFiles(1);
+    capture.OnScreenSeen(false);
+    const int pressed = presses.Presses();
+    for (int i = 0; i < 50; ++i)
+        TickAfter(0);
+    EXPECT_EQ(pressed, presses.Presses());
+    EXPECT_EQ(1, capture.SavedCount());
+
+    capture.OnScreenSeen(true);
+    EXPECT_EQ(1u, host.armed.back()) << "the capture waits an interval to go on";
+    TickAfter(0);
+    EXPECT_EQ(pressed + 1, presses.Presses());
+    for (int i = 0; i < 3; ++i)
+        TickAfter(0);
+    WaitForFiles(4);
+    host.now += 50;
+    ASSERT_TRUE(capture.EndByRestore());
+    EXPECT_EQ(Shots(4), FilesIn(output.Path()));
+    bool error = true;
+    EXPECT_EQ(ResourceString(IDS_CAPTURE_ENDED), capture.EndText(error)) << "the pause counted as a shortfall";
+    EXPECT_TRUE(host.errors.empty());
+}
+
+// What the capture asked of Windows' power management: SetThreadExecutionState's flags, and the
+// execution-speed throttling it asked to control (1) or left to Windows (0).
+std::vector<std::string> g_power;
+const void* g_getProcAddress = nullptr;
+
+EXECUTION_STATE WINAPI NoteExecutionState(EXECUTION_STATE flags)
+{
+    g_power.push_back("state " + std::to_string(flags));
+    return ES_CONTINUOUS;
+}
+
+BOOL WINAPI NoteProcessInformation(HANDLE, PROCESS_INFORMATION_CLASS kind, LPVOID information, DWORD size)
+{
+    PROCESS_POWER_THROTTLING_STATE state = {};
+    if (kind == ProcessPowerThrottling && size == sizeof state)
+        std::memcpy(&state, information, sizeof state);
+    g_power.push_back("throttling " + std::to_string(state.ControlMask) + "/" + std::to_string(state.StateMask));
+    return TRUE;
+}
+
+FARPROC WINAPI FindNoting(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(name) && std::strcmp(name, "SetProcessInformation") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&NoteProcessInformation));
+    return reinterpret_cast<decltype(&GetProcAddress)>(g_getProcAddress)(module, name);
+}
+
+// Windows counts no screen recording as activity, and runs a minimised window's process slowly:
+// from the first press the capture keeps the display on and the process at full speed, and every
+// end gives both back.
+TEST_F(CaptureObject, ACaptureKeepsTheDisplayOnAndFullSpeedUntilEachOfItsEnds)
+{
+    ImportHook state{"kernel32.dll", "SetThreadExecutionState", reinterpret_cast<const void*>(&NoteExecutionState)};
+    ImportHook find{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&FindNoting)};
+    ASSERT_TRUE(state.Installed() && find.Installed());
+    g_getProcAddress = find.Original();
+    const std::string held = "state " + std::to_string(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    const std::string released = "state " + std::to_string(ES_CONTINUOUS);
+    const std::vector<std::pair<const char*, std::function<void()>>> ends = {
+        {"restore", [&] { capture.EndByRestore(); }},
+        {"close", [&] { capture.Close(); }},
+        {"no picture", [&] {
+             presses.Place("");
+             for (int i = 0; i < 200 && host.errors.empty(); ++i)
+                 TickAfter(0);
+             EXPECT_EQ(1u, host.errors.size());
+         }},
+    };
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.first);
+        g_power.clear();
+        capture.Start(settings);
+        ASSERT_TRUE(presses.Place(picture));
+        capture.OnTick();
+        EXPECT_TRUE(g_power.empty()) << "asked before the capture began";
+        capture.OnTick();
+        EXPECT_EQ((std::vector<std::string>{held, "throttling 1/0"}), g_power);
+        end.second();
+        EXPECT_EQ((std::vector<std::string>{held, "throttling 1/0", released, "throttling 0/0"}), g_power);
+        host.minimised = false;
+        host.errors.clear();
     }
 }
 

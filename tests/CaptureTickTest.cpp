@@ -12,6 +12,8 @@
 #include "tests/support/ModalProbe.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wtsapi32.h>
 
 #include <shellapi.h>
 
@@ -259,6 +261,43 @@ TEST_F(CaptureTick, AWindowRestoredSomeOtherWayPausesTheCaptureUntilItIsMinimise
     EXPECT_FALSE(dialog->IsIconic());
 
     ASSERT_NO_FATAL_FAILURE(MinimiseAndExpectTheSequenceGoesOn());
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+// As Windows tells the window: the screen locked, switched to another user, or the machine
+// asleep, and then seen again. Nothing is saved meanwhile, and the sequence goes on without a gap.
+TEST_F(CaptureTick, ALockedSwitchedOrSleepingScreenPausesTheCaptureUntilItIsSeenAgain)
+{
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM hide;
+        WPARAM show;
+    } cases[] = {{"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK},
+                 {"switch", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, WTS_CONSOLE_CONNECT},
+                 {"sleep", WM_POWERBROADCAST, PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC}};
+    ASSERT_NO_FATAL_FAILURE(Start(output.Path(), L"20"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), FilesIn(output.Path()).size() + 2));
+        dialog->SendMessage(c.message, c.hide, 0);
+        // A picture already taken may still be on its way to the disk.
+        PumpFor(200);
+        const size_t saved = FilesIn(output.Path()).size();
+        {
+            TimerTicks ticks(dialog->m_hWnd);
+            const DWORD start = GetTickCount();
+            while (ticks.Count() < 5 && GetTickCount() - start < kHangMs)
+                PumpFor(10);
+        }
+        EXPECT_EQ(saved, FilesIn(output.Path()).size()) << "saved while nobody could see the screen";
+        dialog->SendMessage(c.message, c.show, 0);
+        ASSERT_NO_FATAL_FAILURE(RunUntilFiles(output.Path(), saved + 2));
+    }
+    dialog->KillCaptureTimer();
+    const std::vector<std::wstring> names = FilesIn(output.Path());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ShotName(static_cast<int>(i)), names[i]);
     EXPECT_TRUE(answerer->Shown().empty());
 }
 

@@ -40,6 +40,8 @@ BOOL CMainDlg::OnInitDialog(HWND /*focus*/, LPARAM /*initParam*/)
     }
 
     InitResize(true, true, WS_THICKFRAME);
+    // A capture pauses while the screen is locked or switched away from.
+    screenPresence.Register(m_hWnd);
 
     // Whatever cannot be read keeps its default; nothing is reported.
     g_settings.Load();

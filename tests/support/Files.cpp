@@ -70,3 +70,16 @@ void RemoveTree(const std::wstring& path)
     }
     RemoveDirectoryW(path.c_str());
 }
+
+std::string UnixPathOf(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!unix)
+        return std::string();
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}

@@ -13,3 +13,6 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // Removes the folder and everything in it, read-only files too.
 void RemoveTree(const std::wstring& path);
+
+// The host's path of a Windows path under Wine, empty when there is none.
+std::string UnixPathOf(const std::wstring& path);
