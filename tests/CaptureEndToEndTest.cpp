@@ -216,7 +216,9 @@ TEST_F(CaptureEndToEnd, WithoutTheCompanionPreparationFailsAfterAboutOneSecond)
 
     const ShownMessage message = AnswerMessageBox(box, IDOK);
     EXPECT_EQ(L"Error", message.caption);
-    EXPECT_EQ(L"failed to preparing capture", message.text);
+    EXPECT_EQ(L"failed to preparing capture\n\nthe PrtSc key brought no picture of the screen: another program "
+              L"may take the key, or an elevated window may be in front",
+              message.text);
     EXPECT_TRUE(FilesIn(output.Path()).empty());
     Close();
 }

@@ -491,12 +491,32 @@ void MakeSparseFile(const std::wstring& path, uint64_t length)
     ASSERT_TRUE(made);
 }
 
+// GetCompressedFileSizeW as Windows answers it: what the file takes on the disk. Wine's gives the
+// file's length; the file system's allocation, which Wine reports, stands in.
+DWORD WINAPI AllocatedSize(LPCWSTR path, LPDWORD high)
+{
+    HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    FILE_STANDARD_INFO info = {};
+    const bool read = file != INVALID_HANDLE_VALUE
+        && GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read)
+        return INVALID_FILE_SIZE;
+    *high = static_cast<DWORD>(info.AllocationSize.QuadPart >> 32);
+    SetLastError(NO_ERROR);
+    return static_cast<DWORD>(info.AllocationSize.QuadPart);
+}
+
 TEST_F(FullDisk, StartWithoutRoomAboveTheReserveDoesNothingButWhatTheFilesItWouldReplaceTakeCountsAsRoom)
 {
     const std::wstring old = folder + L"\\" + ShotName(0, L"bmp");
     const std::string oldBytes(2 << 20, 'o');
     ASSERT_TRUE(WriteWholeFile(old, oldBytes));
     // Long, but taking next to nothing on the disk: deleting it frees no room.
+    ImportHook compressedSize{"kernel32.dll", "GetCompressedFileSizeW", reinterpret_cast<const void*>(&AllocatedSize)};
+    ASSERT_TRUE(compressedSize.Installed());
     const std::wstring sparse = folder + L"\\" + ShotName(1, L"bmp");
     ASSERT_NO_FATAL_FAILURE(MakeSparseFile(sparse, uint64_t{256} << 20));
     // Short of room even with the old file gone.
