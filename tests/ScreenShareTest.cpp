@@ -224,7 +224,9 @@ TEST_F(ScreenShare, WithoutTheShareStartSaysItCannotPrepareTheCapture)
 
     HWND box = WaitForMessageBox(program, 10000);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(L"failed to preparing capture", AnswerMessageBox(box, IDOK).text);
+    EXPECT_EQ(L"failed to preparing capture\n\nthe PrtSc key brought no picture of the screen: another program "
+              L"may take the key, or an elevated window may be in front",
+              AnswerMessageBox(box, IDOK).text);
     EXPECT_TRUE(FilesIn(output.Path()).empty());
 }
 

@@ -27,7 +27,9 @@ TEST_F(WaylandSession, StartSaysItCannotPrepareTheCaptureAndWritesNothing)
     HWND box = StartCaptureUntilMessage(minimised);
     ASSERT_NE(nullptr, box) << FilesIn(output.Path()).size() << " files written";
     EXPECT_FALSE(minimised);
-    EXPECT_EQ(L"failed to preparing capture", AnswerMessageBox(box, IDOK).text);
+    EXPECT_EQ(L"failed to preparing capture\n\nthe PrtSc key brought no picture of the screen: another program "
+              L"may take the key, or an elevated window may be in front",
+              AnswerMessageBox(box, IDOK).text);
     EXPECT_TRUE(FilesIn(output.Path()).empty());
 }
 
