@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kPrepareAttempts = 10;
 constexpr UINT kPrepareIntervalMs = 100;
+// A copy of the user's now and then costs a picture; this many in a row is something else.
+constexpr int kDisplacedInARow = 3;
 
 }  // namespace
 
@@ -35,6 +37,7 @@ void CCapture::Start(const CaptureSettings& startSettings)
     saved = 0;
     skipped = 0;
     displaced = 0;
+    displacedInARow = 0;
     dueFiles = 0;
     endError.clear();
     // Chosen at each Start: the PrtSc key's setting may have changed since the last.
@@ -146,10 +149,18 @@ void CCapture::TakePicture()
         }
         if (taken == Taken::Picture) {
             pipeline->Submit(frame);
+            displacedInARow = 0;
         } else {
             // The user's copy: this moment has no picture, the next press goes on with the next number.
             pipeline->Release(frame);
             ++displaced;
+            // A program that replaces every picture (a clipboard tool that puts its own content back)
+            // leaves the capture without a picture for as long as a press may take: said, not hidden.
+            if (++displacedInARow >= kDisplacedInARow
+                && static_cast<uint64_t>(displacedInARow) * Interval() >= CCaptureSchedule::kPictureWaitMs) {
+                EndByFault(pictures->FaultText(PictureFault::NoPicture), true);
+                return;
+            }
         }
     } else if (pipeline->Failure() != WriteResult::Written) {
         CheckFiles();

@@ -99,6 +99,8 @@ private:
     int64_t saved = 0;
     int64_t skipped = 0;
     int64_t displaced = 0;
+    // Presses in a row whose picture something replaced.
+    int displacedInARow = 0;
     // Figures of the last end by restore.
     int64_t dueFiles = 0;
     uint64_t elapsedMs = 0;

@@ -43,9 +43,9 @@ Taken CClipboardPictures::Take(std::vector<uint8_t>& into)
 {
     if (image.CopyFromClipboard(into))
         return Taken::Picture;
-    // The clipboard changed and holds no picture: the user copied something over the press's.
-    // One held open too long is a fault of its own.
-    if (!image.busy && !IsClipboardFormatAvailable(CF_DIB)) {
+    // The clipboard changed and holds something else: the user copied it over the press's
+    // picture. One held open too long, or left empty, is a fault of its own.
+    if (!image.busy && CountClipboardFormats() > 0 && !IsClipboardFormatAvailable(CF_DIB)) {
         image.SkipPicture();
         return Taken::Displaced;
     }

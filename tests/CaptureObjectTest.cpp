@@ -210,6 +210,31 @@ TEST_F(CaptureObject, TextCopiedOverAPressesPictureCostsThatPictureOnly)
     }
 }
 
+// Something that puts its own content back over every picture is no user's copy: after the
+// wait a press may take, the capture ends as when no picture comes. A clipboard left empty holds
+// no copy of anyone's either: that is the clipboard failing.
+TEST_F(CaptureObject, EveryPictureReplacedEndsWith151AndAnEmptiedClipboardWith131)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCapturing());
+    ASSERT_TRUE(presses.Place(""));
+    TickAfter(0);
+    for (int i = 0; i < 20 && host.errors.empty(); ++i) {
+        ASSERT_NE(0u, clipboard.Place(CF_UNICODETEXT, std::wstring(L"put back\0")));
+        TickAfter(0);
+    }
+    ASSERT_EQ(1u, host.errors.size());
+    EXPECT_EQ(ResourceString(IDS_ERR_NO_NEW_PICTURE), host.errors[0]);
+    EXPECT_EQ(10, capture.DisplacedPictures());
+
+    host.errors.clear();
+    host.minimised = false;
+    ASSERT_NO_FATAL_FAILURE(StartCapturing());
+    ASSERT_TRUE(EmptyTheClipboard());
+    TickAfter(0);
+    ASSERT_EQ(1u, host.errors.size());
+    EXPECT_EQ(ResourceString(IDS_ERR_COPY_CLIPBOARD), host.errors[0]);
+}
+
 // Locked, switched away from or asleep: nothing is pressed or saved, and once the screen is seen
 // again the capture goes on at once with a fresh press and the next number, without a burst.
 TEST_F(CaptureObject, AScreenNobodySeesPausesTheCaptureAndItGoesOnWithTheNextNumber)
