@@ -13,9 +13,10 @@ const char kStartAdvice[] = " Start Tessilo with scripts/run.sh, which starts te
 
 using CFileOwner = CHandleOwner<HANDLE, BOOL, CloseHandle>;
 
-// Each press: a heartbeat not yet seen to move is read again for a little longer than the writer
-// takes between two beats, so that the first press finds a running writer.
-constexpr ULONGLONG kFirstBeatWait = 300;
+// A source answers within milliseconds; the keyboard hook waits for the press's answer a little longer.
+constexpr ULONGLONG kAnswerBudget = 200;
+// Another reader's request may overtake a copy; asked again a few times.
+constexpr int kAttempts = 3;
 
 // Reads at an offset: no mapping, so a file cut short under the reader is a short read.
 bool ReadAt(HANDLE file, uint64_t offset, void* into, size_t bytes)
@@ -34,6 +35,16 @@ bool ReadAt(HANDLE file, uint64_t offset, void* into, size_t bytes)
         bytes -= got;
     }
     return true;
+}
+
+// The request word is all a reader writes: 4 bytes at its offset.
+bool WriteAt(HANDLE file, uint64_t offset, const void* from, size_t bytes)
+{
+    OVERLAPPED place = {};
+    place.Offset = static_cast<DWORD>(offset);
+    place.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD wrote = 0;
+    return WriteFile(file, from, static_cast<DWORD>(bytes), &wrote, &place) && wrote == bytes;
 }
 
 // A moveable block for the picture, locked while it is filled.
@@ -78,6 +89,24 @@ std::wstring FrameFilePath()
     return path;
 }
 
+std::string EndedBecause(framefile::EndReason reason)
+{
+    switch (reason) {
+    case framefile::EndReason::ShareStopped:
+        return "the screen share ended (stopped from the desktop). Start Tessilo again to share the screen.";
+    case framefile::EndReason::SessionClosed:
+        return "the desktop closed the screen share. Start Tessilo again to share the screen.";
+    case framefile::EndReason::DisplayGone:
+        return "the X display that tessilo-screen read went away.";
+    case framefile::EndReason::Failed:
+        return "tessilo-screen failed; its output says why. Start Tessilo again to share the screen.";
+    case framefile::EndReason::Stopped:
+    case framefile::EndReason::None:
+        break;
+    }
+    return std::string("tessilo-screen was stopped.") + kStartAdvice;
+}
+
 }  // namespace
 
 bool CFrameFileScreen::WaylandSession()
@@ -92,7 +121,7 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
     const std::wstring path = FrameFilePath();
     // The file is opened anew at each press: a new run of tessilo-screen replaces it.
     CFileOwner file(path.empty() ? INVALID_HANDLE_VALUE
-                                 : CreateFileW(path.c_str(), GENERIC_READ,
+                                 : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                OPEN_EXISTING, 0, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE) {
@@ -102,33 +131,25 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
         return nullptr;
     }
     framefile::FrameSource source;
-    source.read = [&file](uint64_t offset, void* into, size_t bytes) { return ReadAt(file.Get(), offset, into, bytes); };
-    CPictureBlock block;
-    auto result = framefile::ReadResult::Grown;
-    // The file grows when the screen does, possibly between its size and the read: measured again.
-    for (int attempt = 0; attempt < 3 && result == framefile::ReadResult::Grown; ++attempt) {
+    source.size = [&file]() -> uint64_t {
         LARGE_INTEGER size = {};
-        if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < static_cast<LONGLONG>(framefile::kHeaderSize)) {
-            why = "tessilo-screen's frame file is not ready yet.";
-            return nullptr;
+        return GetFileSizeEx(file.Get(), &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+    };
+    source.read = [&file](uint64_t offset, void* into, size_t bytes) { return ReadAt(file.Get(), offset, into, bytes); };
+    source.write = [&file](uint64_t offset, const void* from, size_t bytes) {
+        return WriteAt(file.Get(), offset, from, bytes);
+    };
+    CPictureBlock block;
+    auto result = framefile::ReadResult::Overtaken;
+    for (int attempt = 0; attempt < kAttempts && result == framefile::ReadResult::Overtaken; ++attempt) {
+        const ULONGLONG until = GetTickCount64() + kAnswerBudget;
+        result = reader.Ask(source, GetTickCount64());
+        while (result == framefile::ReadResult::Pending && GetTickCount64() < until) {
+            Sleep(1);
+            result = reader.Poll(source, GetTickCount64());
         }
-        source.size = static_cast<uint64_t>(size.QuadPart);
-        // A source killed outright leaves its last frame behind, marked live.
-        uint32_t beat = 0;
-        auto pulse = framefile::CHeartbeatWatch::Pulse::Stopped;
-        for (const ULONGLONG until = GetTickCount64() + kFirstBeatWait;; Sleep(25)) {
-            pulse = framefile::ReadHeartbeat(source, beat) ? heartbeat.Check(beat, GetTickCount64())
-                                                           : framefile::CHeartbeatWatch::Pulse::Stopped;
-            if (pulse != framefile::CHeartbeatWatch::Pulse::Unseen || GetTickCount64() >= until)
-                break;
-        }
-        if (pulse != framefile::CHeartbeatWatch::Pulse::Beating) {
-            why = std::string("tessilo-screen stopped answering: its picture of the screen is no longer current.")
-                + kStartAdvice;
-            return nullptr;
-        }
-        source.wait = framefile::WriterPauses();
-        result = framefile::ReadScreenDib(source, [&](size_t bytes) { return block.Allocate(bytes); });
+        if (result == framefile::ReadResult::Answered)
+            result = reader.Take(source, [&](size_t bytes) { return block.Allocate(bytes); });
     }
     switch (result) {
     case framefile::ReadResult::Copied:
@@ -137,16 +158,21 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
         why = "tessilo-screen has no picture of the screen yet (is the share still being asked for?).";
         break;
     case framefile::ReadResult::Ended:
-        why = "the screen share ended (stopped from the desktop). Start Tessilo again to share the screen.";
+        why = EndedBecause(reader.Reason());
         break;
-    case framefile::ReadResult::Grown:
-    case framefile::ReadResult::Busy:
-        why = "tessilo-screen was busy with every attempt at reading its picture.";
+    case framefile::ReadResult::Pending:
+    case framefile::ReadResult::Dead:
+        why = std::string("tessilo-screen stopped answering: it may have been killed.") + kStartAdvice;
+        break;
+    case framefile::ReadResult::Overtaken:
+        why = "other readers of tessilo-screen's pictures asked for new ones at every attempt.";
         break;
     case framefile::ReadResult::ShortRead:
         why = "tessilo-screen's frame file ended before its picture did (cut short by another program?).";
         break;
     case framefile::ReadResult::NotAFrameFile:
+    case framefile::ReadResult::Answered:
+    case framefile::ReadResult::NotAsked:
         why = "tessilo-screen's frame file is not one this companion reads (a different version?).";
         break;
     case framefile::ReadResult::NoMemory:
