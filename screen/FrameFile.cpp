@@ -116,6 +116,11 @@ void Beat(uint8_t* view)
     __atomic_fetch_add(reinterpret_cast<uint32_t*>(view + kHeartbeatAt), 1u, __ATOMIC_RELEASE);
 }
 
+int RequestPollMs(uint64_t sinceLastRequestMs)
+{
+    return sinceLastRequestMs < 3000 ? 2 : 50;
+}
+
 CHeartbeatWatch::Pulse CHeartbeatWatch::Check(uint32_t beat, uint64_t now)
 {
     if (!seen || beat != last) {

@@ -81,6 +81,9 @@ void Answer(uint8_t* view, uint32_t request);
 // The source stops: readers see why at once, without waiting for a heartbeat to stop.
 void End(uint8_t* view, EndReason reason);
 void Beat(uint8_t* view);
+// Where the kernel cannot wake the source on a reader's write: how often it looks at the request
+// word, often while readers ask, seldom after a few seconds without a request.
+int RequestPollMs(uint64_t sinceLastRequestMs);
 
 // The frame file as a reader sees it.
 struct FrameSource {

@@ -153,6 +153,8 @@ CScreenStreams::~CScreenStreams()
         pw_loop_destroy_source(pw_main_loop_get_loop(loop), timer);
     if (wake)
         pw_loop_destroy_source(pw_main_loop_get_loop(loop), wake);
+    if (poller)
+        pw_loop_destroy_source(pw_main_loop_get_loop(loop), poller);
     if (context)
         pw_context_destroy(context);
     if (loop)
@@ -247,6 +249,10 @@ CScreenStreams::End CScreenStreams::Run(const volatile std::sig_atomic_t& stopFl
         wake = pw_loop_add_io(events, file.WakeFd(), SPA_IO_IN, false,
                               [](void* data, int, uint32_t) { static_cast<CScreenStreams*>(data)->OnRequest(); },
                               this);
+    else
+        poller = pw_loop_add_timer(
+            events, [](void* data, uint64_t) { static_cast<CScreenStreams*>(data)->ServeRequest(); }, this);
+    PacePolling();
     pw_main_loop_run(loop);
     return end;
 }
@@ -288,11 +294,24 @@ void CScreenStreams::OnRequest()
     ServeRequest();
 }
 
+void CScreenStreams::PacePolling()
+{
+    const int wanted = framefile::RequestPollMs(NowMs() - lastRequest);
+    if (!poller || wanted == pollMs)
+        return;
+    pollMs = wanted;
+    timespec interval = {0, static_cast<long>(pollMs) * 1000000};
+    pw_loop_update_timer(pw_main_loop_get_loop(loop), poller, &interval, &interval, false);
+}
+
 void CScreenStreams::ServeRequest()
 {
+    PacePolling();
     uint32_t request = 0;
     if (end != End::Stopped || !framefile::Requested(file.View(), request))
         return;
+    lastRequest = NowMs();
+    PacePolling();
     framefile::BeginFrame(file.View());
     bool fitted = true;
     for (auto& stream : streams)

@@ -51,6 +51,7 @@ private:
     void OnStateChanged(Stream& stream, pw_stream_state state, const char* why);
     void OnTimer();
     void OnRequest();
+    void PacePolling();
     void ServeRequest();
     void Release(Stream& stream);
 
@@ -68,6 +69,10 @@ private:
     spa_hook registryListener = {};
     spa_source* timer = nullptr;
     spa_source* wake = nullptr;
+    // Only where the kernel cannot wake this program on a reader's write.
+    spa_source* poller = nullptr;
+    int pollMs = 0;
+    uint64_t lastRequest = 0;
     std::vector<std::unique_ptr<Stream>> streams;
 
     std::unique_ptr<CDesktopPicture> picture;

@@ -12,10 +12,6 @@
 namespace {
 
 constexpr int kBeatMs = 250;
-// Without inotify the request word is looked at often while readers ask, seldom once they stop.
-constexpr int kBusyPollMs = 2;
-constexpr int kIdlePollMs = 50;
-constexpr uint64_t kBusyForMs = 3000;
 
 uint64_t NowMs()
 {
@@ -257,7 +253,7 @@ CX11Screen::End CX11Screen::Run(const volatile std::sig_atomic_t& stop)
         const uint64_t now = NowMs();
         int timeout = kBeatMs - static_cast<int>(std::min<uint64_t>(now - lastBeat, kBeatMs));
         if (file.WakeFd() < 0)
-            timeout = std::min(timeout, now - lastRequest < kBusyForMs ? kBusyPollMs : kIdlePollMs);
+            timeout = std::min(timeout, framefile::RequestPollMs(now - lastRequest));
         if (poll(watched, file.WakeFd() >= 0 ? 2 : 1, timeout) < 0 && errno != EINTR)
             return Finish(End::Failed, std::string("could not wait for requests (") + std::strerror(errno) + ")",
                           framefile::EndReason::Failed);
