@@ -3,7 +3,7 @@
 // Unix paths.
 #pragma once
 
-#include "screen/FrameFile.h"
+#include "image/FrameFileReader.h"
 
 #include <windows.h>
 
@@ -21,5 +21,5 @@ public:
 
 private:
     // Kept from press to press: it tells a source that was killed by its heartbeat.
-    framefile::CSnapshotReader reader;
+    CFrameFileReader frames;
 };
