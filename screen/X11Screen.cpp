@@ -89,6 +89,15 @@ bool CX11Screen::Open()
     // Passing a file to the server came with MIT-SHM 1.2.
     fdRefused = version->major_version < 1 || (version->major_version == 1 && version->minor_version < 2);
     std::free(version);
+    // XWayland lets no client read the screen: better said now than a black or missing picture later.
+    xcb_generic_error_t* refused = nullptr;
+    std::free(xcb_get_image_reply(
+        connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 0, 0, 1, 1, ~0u), &refused));
+    if (refused) {
+        std::free(refused);
+        error = "this X display lets no program read the screen (is it XWayland? Then set WAYLAND_DISPLAY)";
+        return false;
+    }
     // The root window's size follows RandR: its ConfigureNotify tells.
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
