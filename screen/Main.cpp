@@ -33,7 +33,7 @@ const char kHelp[] =
     "\n"
     "Each time Tessilo or its PrtSc companion asks, this program writes a picture of the whole\n"
     "desktop into $XDG_RUNTIME_DIR/tessilo-screen.frame; while nobody asks it copies nothing.\n"
-    "scripts/run.sh starts it before Tessilo and stops it after.\n"
+    "On a Wayland session scripts/run.sh starts it before Tessilo and stops it after.\n"
     "\n"
     "X11 sessions (DISPLAY set, no Wayland session): the X server copies the root window, without\n"
     "the pointer, straight into the file through its shared memory extension (MIT-SHM), much faster\n"
