@@ -11,30 +11,10 @@ namespace {
 const char kStartAdvice[] = " Start Tessilo with scripts/run.sh, which starts tessilo-screen before it, or log in to"
                             " an X11 session (for example \"GNOME on Xorg\").";
 
-using CFileOwner = CHandleOwner<HANDLE, BOOL, CloseHandle>;
-
-// Each press: a heartbeat not yet seen to move is read again for a little longer than the writer
-// takes between two beats, so that the first press finds a running writer.
-constexpr ULONGLONG kFirstBeatWait = 300;
-
-// Reads at an offset: no mapping, so a file cut short under the reader is a short read.
-bool ReadAt(HANDLE file, uint64_t offset, void* into, size_t bytes)
-{
-    auto* at = static_cast<uint8_t*>(into);
-    while (bytes > 0) {
-        OVERLAPPED place = {};
-        place.Offset = static_cast<DWORD>(offset);
-        place.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
-        DWORD got = 0;
-        if (!ReadFile(file, at, chunk, &got, &place) || got == 0)
-            return false;
-        at += got;
-        offset += got;
-        bytes -= got;
-    }
-    return true;
-}
+// A source answers within milliseconds; the keyboard hook waits for the press's answer a little longer.
+constexpr ULONGLONG kAnswerBudget = 200;
+// Another reader's request may overtake a copy; asked again a few times.
+constexpr int kAttempts = 3;
 
 // A moveable block for the picture, locked while it is filled.
 class CPictureBlock {
@@ -60,22 +40,22 @@ private:
     CGlobalLocker locker;
 };
 
-// The frame file's DOS path: Wine turns the Unix path into one of its drives.
-std::wstring FrameFilePath()
+std::string EndedBecause(framefile::EndReason reason)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || runtime[0] != '/')
-        return {};
-    const std::string unixPath = std::string(runtime) + "/" + framefile::kFileName;
-    using ToDos = WCHAR*(CDECL*)(const char*);
-    const auto toDos = reinterpret_cast<ToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-    WCHAR* dos = toDos ? toDos(unixPath.c_str()) : nullptr;
-    if (!dos)
-        return {};
-    std::wstring path(dos);
-    HeapFree(GetProcessHeap(), 0, dos);
-    return path;
+    switch (reason) {
+    case framefile::EndReason::ShareStopped:
+        return "the screen share ended (stopped from the desktop). Start Tessilo again to share the screen.";
+    case framefile::EndReason::SessionClosed:
+        return "the desktop closed the screen share. Start Tessilo again to share the screen.";
+    case framefile::EndReason::DisplayGone:
+        return "the X display that tessilo-screen read went away.";
+    case framefile::EndReason::Failed:
+        return "tessilo-screen failed; its output says why. Start Tessilo again to share the screen.";
+    case framefile::EndReason::Stopped:
+    case framefile::EndReason::None:
+        break;
+    }
+    return std::string("tessilo-screen was stopped.") + kStartAdvice;
 }
 
 }  // namespace
@@ -89,47 +69,25 @@ bool CFrameFileScreen::WaylandSession()
 
 HGLOBAL CFrameFileScreen::Take(std::string& why)
 {
-    const std::wstring path = FrameFilePath();
-    // The file is opened anew at each press: a new run of tessilo-screen replaces it.
-    CFileOwner file(path.empty() ? INVALID_HANDLE_VALUE
-                                 : CreateFileW(path.c_str(), GENERIC_READ,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                               OPEN_EXISTING, 0, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-        file.Release();
+    // Opened anew at each press: a new run of tessilo-screen replaces the file.
+    if (!frames.Open()) {
         why = std::string("this is a Wayland session and tessilo-screen, which shares its screen, is not running.")
             + kStartAdvice;
         return nullptr;
     }
-    framefile::FrameSource source;
-    source.read = [&file](uint64_t offset, void* into, size_t bytes) { return ReadAt(file.Get(), offset, into, bytes); };
     CPictureBlock block;
-    auto result = framefile::ReadResult::Grown;
-    // The file grows when the screen does, possibly between its size and the read: measured again.
-    for (int attempt = 0; attempt < 3 && result == framefile::ReadResult::Grown; ++attempt) {
-        LARGE_INTEGER size = {};
-        if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < static_cast<LONGLONG>(framefile::kHeaderSize)) {
-            why = "tessilo-screen's frame file is not ready yet.";
-            return nullptr;
+    auto result = framefile::ReadResult::Overtaken;
+    for (int attempt = 0; attempt < kAttempts && result == framefile::ReadResult::Overtaken; ++attempt) {
+        const ULONGLONG until = GetTickCount64() + kAnswerBudget;
+        result = frames.Ask();
+        while (result == framefile::ReadResult::Pending && GetTickCount64() < until) {
+            Sleep(1);
+            result = frames.Poll();
         }
-        source.size = static_cast<uint64_t>(size.QuadPart);
-        // A source killed outright leaves its last frame behind, marked live.
-        uint32_t beat = 0;
-        auto pulse = framefile::CHeartbeatWatch::Pulse::Stopped;
-        for (const ULONGLONG until = GetTickCount64() + kFirstBeatWait;; Sleep(25)) {
-            pulse = framefile::ReadHeartbeat(source, beat) ? heartbeat.Check(beat, GetTickCount64())
-                                                           : framefile::CHeartbeatWatch::Pulse::Stopped;
-            if (pulse != framefile::CHeartbeatWatch::Pulse::Unseen || GetTickCount64() >= until)
-                break;
-        }
-        if (pulse != framefile::CHeartbeatWatch::Pulse::Beating) {
-            why = std::string("tessilo-screen stopped answering: its picture of the screen is no longer current.")
-                + kStartAdvice;
-            return nullptr;
-        }
-        source.wait = framefile::WriterPauses();
-        result = framefile::ReadScreenDib(source, [&](size_t bytes) { return block.Allocate(bytes); });
+        if (result == framefile::ReadResult::Answered)
+            result = frames.Take([&](size_t bytes) { return block.Allocate(bytes); });
     }
+    frames.Close();
     switch (result) {
     case framefile::ReadResult::Copied:
         return block.Release();
@@ -137,16 +95,21 @@ HGLOBAL CFrameFileScreen::Take(std::string& why)
         why = "tessilo-screen has no picture of the screen yet (is the share still being asked for?).";
         break;
     case framefile::ReadResult::Ended:
-        why = "the screen share ended (stopped from the desktop). Start Tessilo again to share the screen.";
+        why = EndedBecause(frames.Reason());
         break;
-    case framefile::ReadResult::Grown:
-    case framefile::ReadResult::Busy:
-        why = "tessilo-screen was busy with every attempt at reading its picture.";
+    case framefile::ReadResult::Pending:
+    case framefile::ReadResult::Dead:
+        why = std::string("tessilo-screen stopped answering: it may have been killed.") + kStartAdvice;
+        break;
+    case framefile::ReadResult::Overtaken:
+        why = "other readers of tessilo-screen's pictures asked for new ones at every attempt.";
         break;
     case framefile::ReadResult::ShortRead:
         why = "tessilo-screen's frame file ended before its picture did (cut short by another program?).";
         break;
     case framefile::ReadResult::NotAFrameFile:
+    case framefile::ReadResult::Answered:
+    case framefile::ReadResult::NotAsked:
         why = "tessilo-screen's frame file is not one this companion reads (a different version?).";
         break;
     case framefile::ReadResult::NoMemory:

@@ -1,9 +1,9 @@
-// The screen of a Wayland session, where Wine sees only black: the newest frame that the native
-// tessilo-screen keeps in $XDG_RUNTIME_DIR/tessilo-screen.frame, read through Wine's mapping of
+// The screen of a Wayland session, where Wine sees only black: a picture the native tessilo-screen
+// writes into $XDG_RUNTIME_DIR/tessilo-screen.frame when asked, read through Wine's mapping of
 // Unix paths.
 #pragma once
 
-#include "screen/FrameFile.h"
+#include "image/FrameFileReader.h"
 
 #include <windows.h>
 
@@ -20,5 +20,6 @@ public:
     HGLOBAL Take(std::string& why);
 
 private:
-    framefile::CHeartbeatWatch heartbeat;
+    // Kept from press to press: it tells a source that was killed by its heartbeat.
+    CFrameFileReader frames;
 };

@@ -118,7 +118,6 @@ bool CDesktopPicture::Resize(size_t index, uint32_t width, uint32_t height, Pixe
     // Monitors may deliver different pixel layouts: a picture of several is kept as BGRx, which
     // is what the conversion to the DIB's layout writes.
     canvasFormat = monitors.size() == 1 ? formats[0] : PixelFormat::Bgrx;
-    framefile::BeginUpdate(view);
     if (layout.width > 0) {
         framefile::SetGeometry(view, layout.width, layout.height, canvasFormat);
         std::memset(framefile::Pixels(view), 0, static_cast<size_t>(layout.width) * layout.height * 4);
@@ -130,7 +129,6 @@ bool CDesktopPicture::Resize(size_t index, uint32_t width, uint32_t height, Pixe
         shown[i].drawn = !kept[i].empty();
     }
     UpdateLive();
-    framefile::EndUpdate(view);
     return fitted;
 }
 
@@ -139,7 +137,6 @@ void CDesktopPicture::Draw(size_t index, const uint8_t* pixels, uint32_t stride)
     if (!Placed(index))
         return;
     const MonitorPlace& monitor = monitors[index];
-    framefile::BeginUpdate(view);
     for (uint32_t y = 0; y < monitor.height; ++y) {
         const uint8_t* source = pixels + static_cast<size_t>(y) * stride;
         if (formats[index] == canvasFormat)
@@ -149,5 +146,4 @@ void CDesktopPicture::Draw(size_t index, const uint8_t* pixels, uint32_t stride)
     }
     shown[index] = {true, monitor.width, monitor.height, formats[index]};
     UpdateLive();
-    framefile::EndUpdate(view);
 }

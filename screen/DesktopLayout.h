@@ -35,8 +35,9 @@ struct DesktopLayout {
 // would be larger than `maxSide`.
 DesktopLayout LayOutDesktop(const std::vector<MonitorPlace>& monitors, uint32_t maxSide);
 
-// The monitors' frames drawn into a frame file (screen/FrameFile.h) as one picture. The file is
-// live once every monitor has been drawn into the current layout, waiting otherwise.
+// The monitors' frames drawn into a frame file (screen/FrameFile.h) as one picture, only while
+// a request is answered. The file is live once every monitor has been drawn into the current
+// layout, waiting otherwise.
 class CDesktopPicture {
 public:
     // Makes the file large enough for a picture of that size and returns its view, or null when

@@ -5,15 +5,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace framefile {
 
 namespace {
 
-// The sequence and heartbeat are shared with another process; everything else is read only
-// between two loads of the sequence.
+// The words shared with readers while they may look; everything else of the frame is written
+// only between BeginFrame and EndFrame.
 uint32_t LoadAcquire(const uint8_t* view, size_t offset)
 {
     return __atomic_load_n(reinterpret_cast<const uint32_t*>(view + offset), __ATOMIC_ACQUIRE);
@@ -24,8 +22,12 @@ void StoreRelease(uint8_t* view, size_t offset, uint32_t value)
     __atomic_store_n(reinterpret_cast<uint32_t*>(view + offset), value, __ATOMIC_RELEASE);
 }
 
-constexpr auto kReadBudget = std::chrono::milliseconds(50);
-constexpr auto kWriterPause = std::chrono::microseconds(200);
+// Request numbers wrap: an answer at or after the request answers it, also one asked for by a
+// reader who asked just after.
+bool AtOrAfter(uint32_t answer, uint32_t request)
+{
+    return static_cast<int32_t>(answer - request) >= 0;
+}
 
 struct Geometry {
     uint32_t width;
@@ -61,16 +63,22 @@ void InitHeader(uint8_t* view)
     StoreRelease(view, kMagicAt, kMagic);
 }
 
-void BeginUpdate(uint8_t* view)
+bool Requested(const uint8_t* view, uint32_t& request)
 {
-    StoreRelease(view, kSequenceAt, LoadAcquire(view, kSequenceAt) | 1u);
+    request = LoadAcquire(view, kRequestAt);
+    return request != LoadAcquire(view, kAnswerAt);
+}
+
+void BeginFrame(uint8_t* view)
+{
+    StoreRelease(view, kFrameSequenceAt, LoadAcquire(view, kFrameSequenceAt) | 1u);
     // The odd number is seen before any byte of the frame changes.
     std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
-void EndUpdate(uint8_t* view)
+void EndFrame(uint8_t* view)
 {
-    StoreRelease(view, kSequenceAt, (LoadAcquire(view, kSequenceAt) | 1u) + 1);
+    StoreRelease(view, kFrameSequenceAt, (LoadAcquire(view, kFrameSequenceAt) | 1u) + 1);
 }
 
 void SetGeometry(uint8_t* view, uint32_t width, uint32_t height, PixelFormat format)
@@ -83,7 +91,7 @@ void SetGeometry(uint8_t* view, uint32_t width, uint32_t height, PixelFormat for
 
 void SetState(uint8_t* view, State state)
 {
-    dib::WriteU32(view, kStateAt, static_cast<uint32_t>(state));
+    StoreRelease(view, kStateAt, static_cast<uint32_t>(state));
 }
 
 uint8_t* Pixels(uint8_t* view)
@@ -91,115 +99,140 @@ uint8_t* Pixels(uint8_t* view)
     return view + kHeaderSize;
 }
 
+void Answer(uint8_t* view, uint32_t request)
+{
+    StoreRelease(view, kAnswerAt, request);
+}
+
+void End(uint8_t* view, EndReason reason)
+{
+    // The reason first: a reader that sees the end finds it.
+    StoreRelease(view, kReasonAt, static_cast<uint32_t>(reason));
+    SetState(view, State::Ended);
+}
+
 void Beat(uint8_t* view)
 {
     __atomic_fetch_add(reinterpret_cast<uint32_t*>(view + kHeartbeatAt), 1u, __ATOMIC_RELEASE);
 }
 
-std::function<bool()> WriterPauses()
+int RequestPollMs(uint64_t sinceLastRequestMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kReadBudget;
-    return [deadline] {
-        std::this_thread::sleep_for(kWriterPause);
-        return std::chrono::steady_clock::now() < deadline;
-    };
+    return sinceLastRequestMs < 3000 ? 2 : 50;
 }
 
-ReadResult ReadScreenDib(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate)
+CHeartbeatWatch::Pulse CHeartbeatWatch::Check(uint32_t beat, uint64_t now)
 {
-    if (source.size < kHeaderSize)
-        return ReadResult::NotAFrameFile;
-    uint8_t header[kHeaderSize];
-    uint8_t* block = nullptr;
-    size_t blockSize = 0;
-    for (;;) {
-        if (!source.read(0, header, kHeaderSize))
-            return ReadResult::ShortRead;
-        if (dib::ReadU32(header, kMagicAt) != kMagic || dib::ReadU32(header, kVersionAt) != kVersion)
-            return ReadResult::NotAFrameFile;
-        const uint32_t before = dib::ReadU32(header, kSequenceAt);
-        if (before & 1u) {
-            if (!source.wait())
-                return ReadResult::Busy;
-            continue;
-        }
-        const uint32_t state = dib::ReadU32(header, kStateAt);
-        const Geometry frame = {dib::ReadU32(header, kWidthAt), dib::ReadU32(header, kHeightAt),
-                                dib::ReadU32(header, kStrideAt),
-                                static_cast<PixelFormat>(dib::ReadU32(header, kFormatAt))};
-        const bool sane = state <= static_cast<uint32_t>(State::Ended) && frame.width > 0 && frame.height > 0
-            && frame.width <= kMaxSide && frame.height <= kMaxSide && frame.stride >= frame.width * 4
-            && IsKnownPixelFormat(static_cast<uint32_t>(frame.format));
-        // Checked after the copy: a header read while the writer was at work may be nonsense.
-        ReadResult result = ReadResult::Copied;
-        if (state == static_cast<uint32_t>(State::Waiting))
-            result = ReadResult::Waiting;
-        else if (state == static_cast<uint32_t>(State::Ended))
-            result = ReadResult::Ended;
-        else if (!sane)
-            result = ReadResult::NotAFrameFile;
-        else if (kHeaderSize + static_cast<uint64_t>(frame.stride) * frame.height > source.size)
-            result = ReadResult::Grown;
-        uint8_t* pixels = nullptr;
-        const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
-        if (result == ReadResult::Copied) {
-            // Asked once for each size: a writer that draws a new frame during the read is read again.
-            // Sane sides are at most kMaxSide: they fit int32_t, and the size fits size_t.
-            const auto dibSize = static_cast<size_t>(
-                screendib::PackedSize(static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height)));
-            if (blockSize != dibSize) {
-                blockSize = dibSize;
-                block = allocate(blockSize);
-            }
-            if (!block)
-                return ReadResult::NoMemory;
-            pixels = block + screendib::kPixelsAt;
-            // The writer leaves no gap between rows; any other stride is read a row at a time.
-            bool read = true;
-            if (frame.stride == rowBytes)
-                read = source.read(kHeaderSize, pixels, rowBytes * frame.height);
-            for (uint32_t y = 0; y < frame.height && read && frame.stride != rowBytes; ++y)
-                read = source.read(kHeaderSize + static_cast<uint64_t>(y) * frame.stride, pixels + y * rowBytes,
-                                   rowBytes);
-            if (!read)
-                return ReadResult::ShortRead;
-        }
-        uint8_t after[4];
-        if (!source.read(kSequenceAt, after, sizeof after))
-            return ReadResult::ShortRead;
-        if (dib::ReadU32(after, 0) == before) {
-            // Outside the writer's way: the rows are the frame's as they were read.
-            if (pixels) {
-                screendib::WriteHeader(block, static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height));
-                FlipToDib(pixels, frame.width, frame.height, frame.format);
-            }
-            return result;
-        }
-        if (!source.wait())
-            return ReadResult::Busy;
-    }
-}
-
-bool ReadHeartbeat(const FrameSource& source, uint32_t& heartbeat)
-{
-    uint8_t bytes[4];
-    if (source.size < kHeaderSize || !source.read(kHeartbeatAt, bytes, sizeof bytes))
-        return false;
-    heartbeat = dib::ReadU32(bytes, 0);
-    return true;
-}
-
-CHeartbeatWatch::Pulse CHeartbeatWatch::Check(uint32_t heartbeat, uint64_t now)
-{
-    if (!seen || heartbeat != last) {
+    if (!seen || beat != last) {
         moved = seen;
         seen = true;
-        last = heartbeat;
+        last = beat;
         lastChange = now;
     }
     if (now - lastChange >= kSilenceLimit)
         return Pulse::Stopped;
     return moved ? Pulse::Beating : Pulse::Unseen;
+}
+
+ReadResult CSnapshotReader::ReadHeader(const FrameSource& source, uint8_t* header)
+{
+    if (!source.read(0, header, kHeaderSize))
+        return ReadResult::ShortRead;
+    if (dib::ReadU32(header, kMagicAt) != kMagic || dib::ReadU32(header, kVersionAt) != kVersion)
+        return ReadResult::NotAFrameFile;
+    const uint32_t state = dib::ReadU32(header, kStateAt);
+    if (state > static_cast<uint32_t>(State::Ended))
+        return ReadResult::NotAFrameFile;
+    if (state == static_cast<uint32_t>(State::Ended)) {
+        const uint32_t why = dib::ReadU32(header, kReasonAt);
+        reason = why <= static_cast<uint32_t>(EndReason::Failed) ? static_cast<EndReason>(why) : EndReason::Failed;
+        return ReadResult::Ended;
+    }
+    return ReadResult::Answered;
+}
+
+ReadResult CSnapshotReader::Ask(const FrameSource& source, uint64_t now)
+{
+    uint8_t header[kHeaderSize];
+    const ReadResult found = ReadHeader(source, header);
+    if (found != ReadResult::Answered)
+        return found;
+    if (heartbeat.Check(dib::ReadU32(header, kHeartbeatAt), now) == CHeartbeatWatch::Pulse::Stopped)
+        return ReadResult::Dead;
+    // After both words: a number nobody has asked for or been answered with.
+    const uint32_t asked = dib::ReadU32(header, kRequestAt), answered = dib::ReadU32(header, kAnswerAt);
+    const uint32_t next = (AtOrAfter(answered, asked) ? answered : asked) + 1;
+    uint8_t word[4];
+    dib::WriteU32(word, 0, next);
+    if (!source.write(kRequestAt, word, sizeof word))
+        return ReadResult::ShortRead;
+    this->asked = true;
+    request = next;
+    return ReadResult::Pending;
+}
+
+ReadResult CSnapshotReader::Poll(const FrameSource& source, uint64_t now)
+{
+    if (!asked)
+        return ReadResult::NotAsked;
+    uint8_t header[kHeaderSize];
+    const ReadResult found = ReadHeader(source, header);
+    if (found != ReadResult::Answered)
+        return found;
+    const auto pulse = heartbeat.Check(dib::ReadU32(header, kHeartbeatAt), now);
+    if (!AtOrAfter(dib::ReadU32(header, kAnswerAt), request))
+        return pulse == CHeartbeatWatch::Pulse::Stopped ? ReadResult::Dead : ReadResult::Pending;
+    return dib::ReadU32(header, kStateAt) == static_cast<uint32_t>(State::Waiting) ? ReadResult::Waiting
+                                                                                    : ReadResult::Answered;
+}
+
+ReadResult CSnapshotReader::Take(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate)
+{
+    if (!asked)
+        return ReadResult::NotAsked;
+    uint8_t header[kHeaderSize];
+    const ReadResult found = ReadHeader(source, header);
+    if (found != ReadResult::Answered)
+        return found;
+    if (!AtOrAfter(dib::ReadU32(header, kAnswerAt), request))
+        return ReadResult::Pending;
+    if (dib::ReadU32(header, kStateAt) == static_cast<uint32_t>(State::Waiting))
+        return ReadResult::Waiting;
+    const uint32_t sequence = dib::ReadU32(header, kFrameSequenceAt);
+    if (sequence & 1u)
+        return ReadResult::Overtaken;
+    const Geometry frame = {dib::ReadU32(header, kWidthAt), dib::ReadU32(header, kHeightAt),
+                            dib::ReadU32(header, kStrideAt), static_cast<PixelFormat>(dib::ReadU32(header, kFormatAt))};
+    if (frame.width == 0 || frame.height == 0 || frame.width > kMaxSide || frame.height > kMaxSide
+        || frame.stride < frame.width * 4 || frame.stride > kMaxSide * 4
+        || !IsKnownPixelFormat(static_cast<uint32_t>(frame.format)))
+        return ReadResult::NotAFrameFile;
+    // The source grows the file before it answers: a frame that reaches past the end now was cut short.
+    const size_t rowBytes = static_cast<size_t>(frame.width) * 4;
+    if (kHeaderSize + static_cast<uint64_t>(frame.stride) * (frame.height - 1) + rowBytes > source.size())
+        return ReadResult::ShortRead;
+    // Sane sides are at most kMaxSide: they fit int32_t, and the size fits size_t.
+    const auto width = static_cast<int32_t>(frame.width), height = static_cast<int32_t>(frame.height);
+    uint8_t* block = allocate(static_cast<size_t>(screendib::PackedSize(width, height)));
+    if (!block)
+        return ReadResult::NoMemory;
+    uint8_t* pixels = block + screendib::kPixelsAt;
+    // The source leaves no gap between rows; any other stride is read a row at a time.
+    bool read = true;
+    if (frame.stride == rowBytes)
+        read = source.read(kHeaderSize, pixels, rowBytes * frame.height);
+    for (uint32_t y = 0; y < frame.height && read && frame.stride != rowBytes; ++y)
+        read = source.read(kHeaderSize + static_cast<uint64_t>(y) * frame.stride, pixels + y * rowBytes, rowBytes);
+    if (!read)
+        return ReadResult::ShortRead;
+    uint8_t after[4];
+    if (!source.read(kFrameSequenceAt, after, sizeof after))
+        return ReadResult::ShortRead;
+    if (dib::ReadU32(after, 0) != sequence)
+        return ReadResult::Overtaken;
+    screendib::WriteHeader(block, width, height);
+    FlipToDib(pixels, frame.width, frame.height, frame.format);
+    return ReadResult::Copied;
 }
 
 }  // namespace framefile

@@ -1,12 +1,15 @@
-// tessilo-screen: the desktop of a Wayland session for Tessilo's PrtSc companion. Under Wayland
-// no program under Wine can read the screen; this native program asks the desktop portal to
-// share it and keeps the newest picture in a file the companion reads.
+// tessilo-screen: pictures of the desktop for Tessilo under Wine, on X11 and Wayland sessions.
+// Under Wayland no program under Wine can read the screen, and on X11 Wine reads it slowly; this
+// native program writes a picture of the screen into a file whenever a reader asks for one. On
+// X11 the X server copies the root window into the file through MIT-SHM; on Wayland the desktop
+// portal shares the screen, and the newest PipeWire frame is held until someone asks.
 #include "screen/DesktopOutputs.h"
 #include "screen/FrameFile.h"
 #include "screen/Portal.h"
 #include "screen/RestoreToken.h"
 #include "screen/ScreenStreams.h"
 #include "screen/SharedFrameFile.h"
+#include "screen/X11Screen.h"
 
 #include <pipewire/pipewire.h>
 
@@ -26,20 +29,25 @@ constexpr int kFailed = 1;
 constexpr int kDeclined = 2;
 
 const char kHelp[] =
-    "tessilo-screen: shares the screen of a Wayland session with Tessilo.\n"
+    "tessilo-screen: shares the screen of an X11 or Wayland session with Tessilo.\n"
     "\n"
-    "On Wayland (GNOME, KDE, sway and other wlroots desktops) programs under Wine see only a black\n"
-    "screen. This program asks the desktop, through its screen-cast portal, to share every monitor,\n"
-    "and keeps the newest picture of the whole desktop in $XDG_RUNTIME_DIR/tessilo-screen.frame,\n"
-    "where Tessilo's PrtSc companion takes it at each PrtSc. scripts/run.sh starts it before Tessilo\n"
-    "and stops it after.\n"
+    "Each time Tessilo or its PrtSc companion asks, this program writes a picture of the whole\n"
+    "desktop into $XDG_RUNTIME_DIR/tessilo-screen.frame; while nobody asks it copies nothing.\n"
+    "On a Wayland session scripts/run.sh starts it before Tessilo and stops it after.\n"
     "\n"
-    "The desktop asks which screen to share the first time; the choice is remembered in\n"
+    "X11 sessions (DISPLAY set, no Wayland session): the X server copies the root window, without\n"
+    "the pointer, straight into the file through its shared memory extension (MIT-SHM), much faster\n"
+    "than Wine reads the screen. It follows the screen's size when it changes.\n"
+    "\n"
+    "Wayland sessions (GNOME, KDE, sway and other wlroots desktops), where programs under Wine see\n"
+    "only a black screen: it asks the desktop, through its screen-cast portal, to share every\n"
+    "monitor, and keeps the newest frame of each (at most 50 a second) until someone asks. The\n"
+    "desktop asks which screen to share the first time; the choice is remembered in\n"
     "${XDG_STATE_HOME:-~/.local/state}/tessilo/screen-restore-token. While it runs the desktop shows\n"
     "its screen-sharing indicator; stopping the share there ends this program and the capture.\n"
     "\n"
     "Usage: tessilo-screen [--forget] [--help]\n"
-    "  --forget  forget the remembered choice: the desktop asks again next time\n"
+    "  --forget  forget the remembered choice of a Wayland desktop: it asks again next time\n"
     "Exit status: 0 when ended by Ctrl+C or a signal, 2 when the share was declined, 1 otherwise.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -91,6 +99,27 @@ public:
     CPipeWire& operator=(const CPipeWire&) = delete;
 };
 
+bool WaylandSession()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display && *display) || (type && std::strcmp(type, "wayland") == 0);
+}
+
+int ServeX11(const std::string& path, CSharedFrameFile& file)
+{
+    CX11Screen screen(file);
+    if (!screen.Open()) {
+        file.SetEndReason(framefile::EndReason::Failed);
+        return Fail(screen.Error());
+    }
+    Say("serving the X11 screen (" + std::to_string(screen.Width()) + "x" + std::to_string(screen.Height())
+        + (screen.Direct() ? "" : ", through a segment of its own") + ") into " + path + "; Ctrl+C ends it");
+    const CX11Screen::End end = screen.Run(g_stop);
+    file.SetEndReason(screen.Reason());
+    return end == CX11Screen::End::Stopped ? 0 : Fail(screen.Error());
+}
+
 int Share(const std::string& runtime)
 {
     CInstanceLock lock(runtime + "/tessilo-screen.lock");
@@ -99,11 +128,19 @@ int Share(const std::string& runtime)
     if (!lock.Take())
         return Fail("already running");
     CatchStop();
-    CPipeWire pipewire;
     const std::string path = runtime + "/" + framefile::kFileName;
     CSharedFrameFile file;
     if (!file.Create(path))
         return Fail("could not make " + path + " (" + std::strerror(errno) + ")");
+    if (!WaylandSession()) {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            return Fail("neither WAYLAND_DISPLAY nor DISPLAY is set: run this inside a desktop session");
+        return ServeX11(path, file);
+    }
+    // Until the share streams, a failure is what readers are told.
+    file.SetEndReason(framefile::EndReason::Failed);
+    CPipeWire pipewire;
     CScreenStreams streams(file);
     if (!streams.Open())
         return Fail(streams.Error());
@@ -122,7 +159,10 @@ int Share(const std::string& runtime)
              "choose a screen to share");
         return kDeclined;
     case ShareOutcome::Failed:
-        return g_stop ? 0 : Fail(portal.Error());
+        if (!g_stop)
+            return Fail(portal.Error());
+        file.SetEndReason(framefile::EndReason::Stopped);
+        return 0;
     }
     if (token != storedToken && !StoreRestoreToken(token))
         Fail("could not remember the shared screen in " + RestoreTokenPath() + " (" + std::strerror(errno)
@@ -140,7 +180,9 @@ int Share(const std::string& runtime)
         fewer = " (" + std::to_string(monitors.size()) + " of the desktop's " + std::to_string(desktopMonitors)
             + " monitors: the desktop shares no more, and the pictures show only the shared ones)";
     const auto announce = [&] { Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it"); };
-    switch (streams.Run(g_stop, portal, announce)) {
+    const CScreenStreams::End end = streams.Run(g_stop, portal, announce);
+    file.SetEndReason(streams.Reason());
+    switch (end) {
     case CScreenStreams::End::Stopped:
         return 0;
     case CScreenStreams::End::ShareEnded:

@@ -17,12 +17,20 @@ struct CScreenStreams::Stream {
     bool hasFormat = false;
     uint32_t width = 0;
     uint32_t height = 0;
+    PixelFormat format = PixelFormat::Bgrx;
+    // The picture has not been told the current size and format yet.
+    bool resized = false;
     bool connected = false;
+    // The newest frame with pixels, kept from PipeWire until a newer one comes.
+    pw_buffer* held = nullptr;
+    const uint8_t* pixels = nullptr;
+    uint32_t stride = 0;
 };
 
 namespace {
 
 constexpr int64_t kTimerNanoseconds = 250 * SPA_NSEC_PER_MSEC;
+constexpr int kMaxRate = 50;
 
 uint64_t NowMs()
 {
@@ -47,7 +55,9 @@ const spa_pod* FormatParam(spa_pod_builder& builder)
 {
     const spa_rectangle size = SPA_RECTANGLE(1280, 720), minSize = SPA_RECTANGLE(1, 1),
                         maxSize = SPA_RECTANGLE(framefile::kMaxSide, framefile::kMaxSide);
-    const spa_fraction rate = SPA_FRACTION(60, 1), minRate = SPA_FRACTION(0, 1), maxRate = SPA_FRACTION(1000, 1);
+    // No more than a capture saves: 50 a second.
+    const spa_fraction rate = SPA_FRACTION(kMaxRate, 1), minRate = SPA_FRACTION(0, 1),
+                       maxRate = SPA_FRACTION(kMaxRate, 1), leastMaxRate = SPA_FRACTION(1, 1);
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
         SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
@@ -56,7 +66,8 @@ const spa_pod* FormatParam(spa_pod_builder& builder)
                                                         SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx,
                                                         SPA_VIDEO_FORMAT_RGBA),
         SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize),
-        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate)));
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate),
+        SPA_FORMAT_VIDEO_maxFramerate, SPA_POD_CHOICE_RANGE_Fraction(&maxRate, &leastMaxRate, &maxRate)));
 }
 
 // Buffers this process can read directly: shared memory, no GPU buffers.
@@ -64,7 +75,9 @@ const spa_pod* BuffersParam(spa_pod_builder& builder)
 {
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-        SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))));
+        SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd)),
+        // One buffer stays held for a reader's next request; the desktop draws into the others.
+        SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(4, 2, 16)));
 }
 
 }  // namespace
@@ -84,6 +97,13 @@ const pw_stream_events CScreenStreams::kStreamEvents = [] {
     events.process = [](void* data) {
         auto* stream = static_cast<Stream*>(data);
         stream->owner->OnFrame(*stream);
+    };
+    events.remove_buffer = [](void* data, pw_buffer* buffer) {
+        auto* stream = static_cast<Stream*>(data);
+        if (stream->held == buffer) {
+            stream->held = nullptr;
+            stream->pixels = nullptr;
+        }
     };
     return events;
 }();
@@ -131,6 +151,10 @@ CScreenStreams::~CScreenStreams()
     }
     if (timer)
         pw_loop_destroy_source(pw_main_loop_get_loop(loop), timer);
+    if (wake)
+        pw_loop_destroy_source(pw_main_loop_get_loop(loop), wake);
+    if (poller)
+        pw_loop_destroy_source(pw_main_loop_get_loop(loop), poller);
     if (context)
         pw_context_destroy(context);
     if (loop)
@@ -221,14 +245,30 @@ CScreenStreams::End CScreenStreams::Run(const volatile std::sig_atomic_t& stopFl
         error = "could not start a timer";
         return End::Failed;
     }
+    if (file.WakeFd() >= 0)
+        wake = pw_loop_add_io(events, file.WakeFd(), SPA_IO_IN, false,
+                              [](void* data, int, uint32_t) { static_cast<CScreenStreams*>(data)->OnRequest(); },
+                              this);
+    else
+        poller = pw_loop_add_timer(
+            events, [](void* data, uint64_t) { static_cast<CScreenStreams*>(data)->ServeRequest(); }, this);
+    PacePolling();
     pw_main_loop_run(loop);
     return end;
 }
 
-void CScreenStreams::Finish(End how, const std::string& why)
+void CScreenStreams::Finish(End how, const std::string& why, framefile::EndReason said)
 {
     if (how != End::Stopped && error.empty())
         error = why;
+    if (end == End::Stopped) {
+        if (said != framefile::EndReason::None)
+            reason = said;
+        else if (how == End::ShareEnded)
+            reason = framefile::EndReason::ShareStopped;
+        else if (how == End::Failed)
+            reason = framefile::EndReason::Failed;
+    }
     end = how;
     // The file is marked ended when it goes, at once after this.
     pw_main_loop_quit(loop);
@@ -239,10 +279,61 @@ void CScreenStreams::OnTimer()
     if (*stop)
         return Finish(End::Stopped, "");
     if (portal->SessionClosed())
-        return Finish(End::ShareEnded, "the screen share ended (stopped from the desktop)");
+        return Finish(End::ShareEnded, "the screen share ended (stopped from the desktop)",
+                      framefile::EndReason::SessionClosed);
     if (firstFrame.Missed(NowMs()))
         return Finish(End::Failed, "the desktop shares the screen but sends no picture");
     framefile::Beat(file.View());
+    // A request whose wake-up was lost, or made where the kernel cannot tell of writes.
+    ServeRequest();
+}
+
+void CScreenStreams::OnRequest()
+{
+    file.DrainWake();
+    ServeRequest();
+}
+
+void CScreenStreams::PacePolling()
+{
+    const int wanted = framefile::RequestPollMs(NowMs() - lastRequest);
+    if (!poller || wanted == pollMs)
+        return;
+    pollMs = wanted;
+    timespec interval = {0, static_cast<long>(pollMs) * 1000000};
+    pw_loop_update_timer(pw_main_loop_get_loop(loop), poller, &interval, &interval, false);
+}
+
+void CScreenStreams::ServeRequest()
+{
+    PacePolling();
+    uint32_t request = 0;
+    if (end != End::Stopped || !framefile::Requested(file.View(), request))
+        return;
+    lastRequest = NowMs();
+    PacePolling();
+    framefile::BeginFrame(file.View());
+    bool fitted = true;
+    for (auto& stream : streams)
+        if (stream->resized) {
+            stream->resized = false;
+            fitted = picture->Resize(stream->index, stream->width, stream->height, stream->format) && fitted;
+        }
+    for (auto& stream : streams)
+        if (stream->pixels)
+            picture->Draw(stream->index, stream->pixels, stream->stride);
+    framefile::EndFrame(file.View());
+    framefile::Answer(file.View(), request);
+    if (!fitted)
+        Finish(End::Failed, std::string("could not grow the frame file (") + std::strerror(errno) + ")");
+}
+
+void CScreenStreams::Release(Stream& stream)
+{
+    if (stream.held)
+        pw_stream_queue_buffer(stream.stream, stream.held);
+    stream.held = nullptr;
+    stream.pixels = nullptr;
 }
 
 void CScreenStreams::OnStateChanged(Stream& stream, pw_stream_state state, const char* why)
@@ -263,15 +354,17 @@ void CScreenStreams::OnFormat(Stream& stream, const spa_pod* param)
     PixelFormat format;
     if (spa_format_video_raw_parse(param, &info) < 0 || !ToPixelFormat(info.format, format))
         return Finish(End::Failed, "the screen stream offers no 32-bit RGB format");
+    // The frames held so far have the old size.
+    Release(stream);
     stream.hasFormat = true;
     stream.width = info.size.width;
     stream.height = info.size.height;
+    stream.format = format;
+    stream.resized = true;
     uint8_t buffer[256];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod* params[] = {BuffersParam(builder)};
     pw_stream_update_params(stream.stream, params, 1);
-    if (!picture->Resize(stream.index, stream.width, stream.height, format))
-        Finish(End::Failed, std::string("could not grow the frame file (") + std::strerror(errno) + ")");
 }
 
 void CScreenStreams::OnFrame(Stream& stream)
@@ -289,15 +382,22 @@ void CScreenStreams::OnFrame(Stream& stream)
     const uint32_t rowBytes = stream.width * 4;
     const uint32_t stride = data.chunk->stride > 0 ? static_cast<uint32_t>(data.chunk->stride) : rowBytes;
     const uint64_t needed = data.chunk->offset + static_cast<uint64_t>(stride) * (stream.height - 1) + rowBytes;
-    // Buffers that only say nothing changed come without pixels.
-    if (data.data && stream.hasFormat && stream.height > 0 && stride >= rowBytes && data.chunk->size > 0
-        && (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0 && needed <= data.maxsize) {
-        firstFrame.Frame(stream.index);
-        picture->Draw(stream.index, static_cast<const uint8_t*>(data.data) + data.chunk->offset, stride);
+    // Buffers that only say nothing changed come without pixels: the one held still shows the screen.
+    if (!data.data || !stream.hasFormat || stream.height == 0 || stride < rowBytes || data.chunk->size == 0
+        || (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) != 0 || needed > data.maxsize) {
+        pw_stream_queue_buffer(stream.stream, newest);
+        return;
     }
-    pw_stream_queue_buffer(stream.stream, newest);
+    firstFrame.Frame(stream.index);
+    Release(stream);
+    stream.held = newest;
+    stream.pixels = static_cast<const uint8_t*>(data.data) + data.chunk->offset;
+    stream.stride = stride;
     // Once: a later layout that waits for a monitor again is no new start.
-    if (picture->Live() && !announced) {
+    bool everyMonitor = true;
+    for (const auto& each : streams)
+        everyMonitor = everyMonitor && each->pixels;
+    if (everyMonitor && !announced) {
         announced = true;
         (*onFirstFrame)();
     }

@@ -1,9 +1,11 @@
-// The PipeWire streams of the shared monitors, whose frames go into the frame file as one picture
-// of the desktop. PipeWire sends a frame only when a monitor's picture changes, so the file keeps
-// the last one; a heartbeat in it tells readers that it is still current.
+// The PipeWire streams of the shared monitors. Each stream's newest buffer is held, not copied;
+// only a reader's request draws them into the frame file as one picture of the desktop. PipeWire
+// sends a frame only when a monitor's picture changes, so the held buffer stays current; a
+// heartbeat in the file tells readers that the source still runs.
 #pragma once
 
 #include "screen/DesktopLayout.h"
+#include "screen/FrameFile.h"
 #include "screen/FirstFrameDeadline.h"
 #include "screen/Portal.h"
 #include "screen/SharedFrameFile.h"
@@ -35,17 +37,23 @@ public:
     End Run(const volatile std::sig_atomic_t& stop, CScreenCastPortal& portal, const std::function<void()>& onFirstFrame);
 
     const std::string& Error() const { return error; }
+    // What readers of the frame file are told of the end.
+    framefile::EndReason Reason() const { return reason; }
 
 private:
     struct Stream;
     // The portal's nodes of the shared monitors.
     std::vector<uint32_t> nodes;
 
-    void Finish(End end, const std::string& why);
+    void Finish(End end, const std::string& why, framefile::EndReason reason = framefile::EndReason::None);
     void OnFormat(Stream& stream, const spa_pod* param);
     void OnFrame(Stream& stream);
     void OnStateChanged(Stream& stream, pw_stream_state state, const char* why);
     void OnTimer();
+    void OnRequest();
+    void PacePolling();
+    void ServeRequest();
+    void Release(Stream& stream);
 
     static const pw_stream_events kStreamEvents;
     static const pw_core_events kCoreEvents;
@@ -60,12 +68,18 @@ private:
     pw_registry* registry = nullptr;
     spa_hook registryListener = {};
     spa_source* timer = nullptr;
+    spa_source* wake = nullptr;
+    // Only where the kernel cannot wake this program on a reader's write.
+    spa_source* poller = nullptr;
+    int pollMs = 0;
+    uint64_t lastRequest = 0;
     std::vector<std::unique_ptr<Stream>> streams;
 
     std::unique_ptr<CDesktopPicture> picture;
     CFirstFrameDeadline firstFrame{0};
     bool announced = false;
     End end = End::Stopped;
+    framefile::EndReason reason = framefile::EndReason::Stopped;
     const volatile std::sig_atomic_t* stop = nullptr;
     CScreenCastPortal* portal = nullptr;
     const std::function<void()>* onFirstFrame = nullptr;

@@ -1,22 +1,20 @@
 #include "screen/SharedFrameFile.h"
 
-#include "screen/FrameFile.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 CSharedFrameFile::~CSharedFrameFile()
 {
-    if (view) {
-        framefile::BeginUpdate(view);
-        framefile::SetState(view, framefile::State::Ended);
-        framefile::EndUpdate(view);
-    }
+    if (view)
+        framefile::End(view, reason);
     Unmap();
+    if (wake >= 0)
+        close(wake);
     if (fd >= 0) {
         close(fd);
         unlink(path.c_str());
@@ -25,8 +23,8 @@ CSharedFrameFile::~CSharedFrameFile()
 
 bool CSharedFrameFile::Create(const std::string& filePath)
 {
-    // Made under another name and renamed into place: a reader that still maps the previous
-    // run's file keeps reading that one, whole.
+    // Made under another name and renamed into place: a reader that still has the previous run's
+    // file open keeps reading that one, whole, and is told it ended.
     const std::string fresh = filePath + ".new";
     unlink(fresh.c_str());
     fd = open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -36,10 +34,24 @@ bool CSharedFrameFile::Create(const std::string& filePath)
     if (fchmod(fd, 0600) != 0 || !Fit(0, 0))
         return false;
     framefile::InitHeader(view);
+    // A reader's write is a modification of the file; the source's own writes go through the
+    // mapping and raise none, so an idle source sleeps.
+    wake = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (wake >= 0 && inotify_add_watch(wake, fresh.c_str(), IN_MODIFY) < 0) {
+        close(wake);
+        wake = -1;
+    }
     if (rename(fresh.c_str(), filePath.c_str()) != 0)
         return false;
     path = filePath;
     return true;
+}
+
+void CSharedFrameFile::DrainWake()
+{
+    char events[4096];
+    while (wake >= 0 && read(wake, events, sizeof events) > 0) {
+    }
 }
 
 bool CSharedFrameFile::Fit(uint32_t width, uint32_t height)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-compiles into build/: everything, or the targets named. Usage: build.sh [target ...]
-# The native Linux screen source tessilo-screen (Wayland sessions) is built with the host's g++
+# The native Linux screen source tessilo-screen (X11 and Wayland sessions) is built with the host's g++
 # into build/screen: with everything, or when named.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -60,8 +60,9 @@ Description: record the screen as a numbered sequence of image files
  0.01 to 50 a second, until its window is brought back. It is a Windows
  program run under Wine, with a companion that gives Wine the PrtSc key.
  .
- On a Wayland session tessilo-screen shares the screen through the desktop's
- screen-cast portal and PipeWire, which are recommended.
+ tessilo-screen hands it pictures of the screen: on X11 through the X
+ server's shared memory, on Wayland through the desktop's screen-cast portal
+ and PipeWire, which are recommended.
 CONTROL
 (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # fonts-noto-cjk: the CJK font the prefix links to Tahoma, and the Japanese texts' glyphs.
-# g++, pkg-config and the three -dev packages: the native screen source for Wayland sessions.
+# g++, pkg-config and the -dev packages: the native screen source (PipeWire, D-Bus and Wayland for
+# Wayland sessions, xcb with its MIT-SHM extension for X11 sessions).
 packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-noto-cjk libboost1.81-dev googletest
-  g++ pkg-config libpipewire-0.3-dev libdbus-1-dev libwayland-dev "$@")
+  g++ pkg-config libpipewire-0.3-dev libdbus-1-dev libwayland-dev libxcb1-dev libxcb-shm0-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

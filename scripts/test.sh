@@ -12,15 +12,17 @@ build=${BUILD_DIR:-$root/build}
 # The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
-"$root/scripts/install-deps.sh" xvfb g++ openbox xdotool "${WAYLAND_PACKAGES[@]}" "${GNOME_PACKAGES[@]}" \
+"$root/scripts/install-deps.sh" xvfb x11-xserver-utils g++ openbox xdotool "${WAYLAND_PACKAGES[@]}" "${GNOME_PACKAGES[@]}" \
   lintian desktop-file-utils
 "$root/scripts/build.sh"
 # The downloads, made from this build (a relink): the exe may need only Windows' own DLLs, and the
 # zip holds exactly tessilo.exe, README.txt and LICENSE.txt; the tests check the Debian package.
 BUILD_DIR="$build" "$root/scripts/package.sh" >/dev/null
 
-# The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan.
-cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+# The platform-free modules with their tests and the fuzz corpus, natively under ASan and UBSan, and
+# the real tessilo-screen on an X11 display of its own.
+cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug \
+  -DTESSILO_SCREEN="$build/screen/tessilo-screen" >/dev/null
 cmake --build "$build/native" -j2
 ctest --test-dir "$build/native" --output-on-failure
 

@@ -41,7 +41,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), the project is $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
 depends=", $(field Depends),"
-for package in wine wine64 fonts-wine libc6 libpipewire-0.3-0 libdbus-1-3 libwayland-client0; do
+for package in wine wine64 fonts-wine libc6 libpipewire-0.3-0 libdbus-1-3 libwayland-client0 libxcb1 libxcb-shm0; do
   [[ $depends == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 recommends=", $(field Recommends),"
