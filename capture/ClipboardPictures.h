@@ -14,7 +14,6 @@ public:
     bool HasNewPicture() override { return image.HasNewPicture(); }
     Taken Take(std::vector<uint8_t>& into) override;
     void Skip() override { image.SkipPicture(); }
-    bool UsesClipboard() const override { return true; }
     std::wstring FaultText(PictureFault fault) const override;
 
 private:

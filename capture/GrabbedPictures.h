@@ -15,7 +15,6 @@ public:
     bool HasNewPicture() override;
     Taken Take(std::vector<uint8_t>& into) override;
     void Skip() override { fresh = false; }
-    bool UsesClipboard() const override { return false; }
     std::wstring FaultText(PictureFault fault) const override;
 
 private:

@@ -46,8 +46,6 @@ public:
     virtual Taken Take(std::vector<uint8_t>& into) = 0;
     // The last press's picture is not wanted: only a later press's counts.
     virtual void Skip() = 0;
-    // Whether the clipboard's notices bring the pictures.
-    virtual bool UsesClipboard() const = 0;
     virtual std::wstring FaultText(PictureFault fault) const = 0;
 };
 

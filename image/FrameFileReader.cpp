@@ -71,10 +71,9 @@ std::wstring CFrameFileReader::Path()
     return path;
 }
 
-bool CFrameFileReader::Open()
+bool CFrameFileReader::Open(const std::wstring& path)
 {
     Close();
-    const std::wstring path = Path();
     if (path.empty())
         return false;
     HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,

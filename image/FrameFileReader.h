@@ -23,7 +23,9 @@ public:
     static std::wstring Path();
 
     // Opens the file anew: a new run of tessilo-screen replaces it. False when there is none.
-    bool Open();
+    bool Open() { return Open(Path()); }
+    // The file by the Windows path the launcher gave.
+    bool Open(const std::wstring& path);
     bool IsOpen() const { return file.Get() != nullptr; }
     void Close() { file.Reset(); }
 

@@ -39,6 +39,11 @@
 #define IDS_ERR_SCREEN_RESIZED      155
 #define IDS_ERR_FOLDER_NOT_WRITABLE 156
 #define IDS_ERR_FOLDER_GUARDED      157
+#define IDS_ERR_SOURCE_MISSING      158
+#define IDS_ERR_SOURCE_SHARE_ENDED  159
+#define IDS_ERR_SOURCE_DISPLAY_GONE 160
+#define IDS_ERR_SOURCE_STOPPED      161
+#define IDS_ERR_SOURCE_FAILED       162
 
 // Main dialog controls
 #define IDC_FOLDER                  1000

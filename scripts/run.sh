@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tessilo and its PrtSc companion, and starts Tessilo under Wine
-# on your display, with the companion beside it for as long as Tessilo runs.
+# Installs what is missing, builds Tessilo, its companion and tessilo-screen, and starts Tessilo
+# under Wine on your display, with tessilo-screen reading the screen for it.
 # Settings live in your Wine prefix: $WINEPREFIX when set, else one of Tessilo's own under
 # ${XDG_DATA_HOME:-~/.local/share}/tessilo, which a clean rebuild and the tests leave alone.
 set -euo pipefail
@@ -11,12 +11,9 @@ build=${BUILD_DIR:-$root/build}
 : "${DISPLAY:?run this from a desktop session (DISPLAY is not set)}"
 "$root/scripts/install-deps.sh"
 
-# On a Wayland session Wine sees only black: tessilo-screen shares the screen through the desktop.
-wayland=""
-[ -z "${WAYLAND_DISPLAY:-}" ] && [ "${XDG_SESSION_TYPE:-}" != wayland ] || wayland=yes
-echo "Building tessilo.exe and tessilo-prtsc.exe${wayland:+ and tessilo-screen} in $build" >&2
+echo "Building tessilo.exe, tessilo-prtsc.exe and tessilo-screen in $build" >&2
 mkdir -p "$build"
-if ! "$root/scripts/build.sh" tessilo tessilo-prtsc ${wayland:+tessilo-screen} >"$build/build.log" 2>&1; then
+if ! "$root/scripts/build.sh" tessilo tessilo-prtsc tessilo-screen >"$build/build.log" 2>&1; then
   tail -n 30 "$build/build.log" >&2
   echo "The build failed; the whole log is $build/build.log" >&2
   exit 1
