@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Real captures of the Xvfb screen showing a desktop-like picture (scripts/desktop-picture.sh):
-# tessilo.exe with its PrtSc companion, then ffmpeg's x11grab into a numbered sequence, at 10/s
-# PNG and BMP and 30/s and 50/s BMP, at 1280x720, 1920x1080, 2560x1440 and 3840x2160.
+# tessilo.exe with its PrtSc companion, tessilo.exe set up as its launcher sets up its own prefix
+# (pictures from tessilo-screen through X's shared memory), then ffmpeg's x11grab into a numbered
+# sequence, at 10/s PNG and BMP and 30/s and 50/s BMP, at 1280x720, 1920x1080, 2560x1440 and
+# 3840x2160.
 # Prints the table of docs/performance.md, with tessilo.exe's peak memory.
 # Usage: bench-rate.sh [seconds]
 # BENCH_SIZES and BENCH_RUNS ("ext rate" pairs, comma-separated) narrow the run.
@@ -29,7 +31,16 @@ wine_prefix_setup "$build/wineprefix"
 
 work="$build/bench-rate"
 pictures="$build/bench-rate-desktop"
-cleanup() { wine_stop; openbox_stop; xvfb_stop; wayland_session_stop; rm -rf "$work" "$pictures"; }
+# tessilo-screen's runtime folder on X11, and the process.
+screen_run="$build/bench-rate-run" screen_pid=""
+screen_stop() {
+  [ -z "$screen_pid" ] || { kill -TERM "$screen_pid" 2>/dev/null; wait "$screen_pid" 2>/dev/null || true; }
+  screen_pid=""
+}
+cleanup() {
+  screen_stop; wine_stop; openbox_stop; xvfb_stop; wayland_session_stop
+  rm -rf "$work" "$pictures" "$screen_run"
+}
 trap cleanup EXIT
 
 # A figure of the processes whose environment holds `marker`, summed by the first of the names
@@ -84,6 +95,24 @@ desktop_show() {  # size
 # The processes of our Wine prefix: the program, the companion, the wineserver and Wine's desktop
 # process (explorer.exe, whose clipboard manager hands every new clipboard content on to X).
 sample() { cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe tessilo-prtsc.exe wineserver explorer.exe; }
+# The program, the wineserver and tessilo-screen, for the route through tessilo-screen.
+sample_native() {
+  echo "$(cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe wineserver) $(cpu_by_name "XDG_RUNTIME_DIR=$screen_run" tessilo-screen)"
+}
+
+# tessilo-screen serving this X display; TESSILO_SCREEN_SOURCE names its frame file for Wine.
+screen_start() {
+  rm -rf "$screen_run" && mkdir -m 700 "$screen_run"
+  XDG_RUNTIME_DIR="$screen_run" "$build/screen/tessilo-screen" </dev/null >"$screen_run.log" 2>&1 &
+  screen_pid=$!
+  local tries
+  for tries in $(seq 50); do
+    grep -q "serving the X11 screen" "$screen_run.log" && break
+    sleep 0.1
+  done
+  grep -q "serving the X11 screen" "$screen_run.log" || { cat "$screen_run.log" >&2; return 1; }
+  native=$(winepath -w "$screen_run/tessilo-screen.frame")
+}
 # And those of the Wayland session that a frame passes through on its way to the frame file.
 sample_all() {
   echo "$(sample) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
@@ -133,6 +162,19 @@ tessilo_capture() {  # ext rate seconds sampler [watch]
   wait "$driver" || true
 }
 
+# One capture by tessilo.exe and its row, `label` naming its route.
+tessilo_row() {  # label ext rate sampler
+  local label=$1 ext=$2 rate=$3 cpu files due gap note
+  tessilo_capture "$ext" "$rate" "$seconds" "$4"
+  if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
+    read -r _ files _ due _ gap note <<<"$result"
+    cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
+    row "$label" "$ext" "$rate" "$files" "$due" "$gap" "$cpu" "$peak MiB" "$note"
+  else
+    echo "| $label | $ext | $rate/s | failed to run | | | |"
+  fi
+}
+
 # The capture rows of one screen; `sampler` gives the CPU figures, `ffmpeg` is empty on Wayland.
 measure() {  # size sampler ffmpeg runs
   local size=$1 sampler=$2 with_ffmpeg=$3 run ext rate user system kilobytes
@@ -142,13 +184,12 @@ measure() {  # size sampler ffmpeg runs
     ext=$1 rate=$2
     rm -rf "$work" && mkdir -p "$work/tessilo" "$work/ffmpeg"
 
-    tessilo_capture "$ext" "$rate" "$seconds" "$sampler"
-    if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
-      read -r _ files _ due _ gap note <<<"$result"
-      cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))
-      row "tessilo + companion" "$ext" "$rate" "$files" "$due" "$gap" "$cpu" "$peak MiB" "$note"
-    else
-      echo "| tessilo + companion | $ext | $rate/s | failed to run | | | |"
+    tessilo_row "tessilo + companion" "$ext" "$rate" "$sampler"
+    if [ -n "$with_ffmpeg" ]; then
+      export TESSILO_SCREEN_SOURCE=$native
+      rm -rf "$work/tessilo" && mkdir -p "$work/tessilo"
+      tessilo_row "tessilo + tessilo-screen" "$ext" "$rate" sample_native
+      unset TESSILO_SCREEN_SOURCE
     fi
     [ -n "$with_ffmpeg" ] || continue
 
@@ -259,8 +300,10 @@ for size in ${BENCH_SIZES:-1280x720 1920x1080 2560x1440 3840x2160}; do
   # pictures and in none of ffmpeg's.
   openbox_start
   wine_start
-  echo "| **$size** | | | | | program + companion + wineserver + Wine desktop = total; ffmpeg: user + system = total | tessilo.exe VmHWM; ffmpeg max RSS |"
+  screen_start
+  echo "| **$size** | | | | | companion route: program + companion + wineserver + Wine desktop = total; tessilo-screen route: program + wineserver + tessilo-screen = total; ffmpeg: user + system = total | tessilo.exe VmHWM; ffmpeg max RSS |"
   measure "$size" sample yes "${BENCH_RUNS:-png 10,bmp 10,bmp 30,bmp 50}"
+  screen_stop
   wine_stop
   openbox_stop
   xvfb_stop

@@ -1,5 +1,6 @@
-// The real tessilo.exe and its companion on a Wayland session whose screen tessilo-screen shares
-// through the screen-cast portal. The test command runs this on a headless sway with a native
+// The real tessilo.exe, set up as the launcher sets up Tessilo's own prefix, and its companion on a
+// Wayland session whose screen tessilo-screen shares through the screen-cast portal: Tessilo asks
+// tessilo-screen for each picture. The test command runs this on a headless sway with a native
 // window of a known colour filling the screen (Tessilo's windows are on a workspace out of sight);
 // elsewhere it is skipped. On a headless GNOME session the test command runs the pictures of a
 // still screen, the end of the share and the refusal without it. It passes, in the environment:
@@ -32,6 +33,14 @@ int32_t BmpWidth(const std::string& bmp)
     return dib::ReadI32(bmp.data(), bmp::kFileHeaderSize + dib::kWidth);
 }
 
+// A Unix path as Wine sees it, on its drive for the root.
+std::string WinePath(std::string path)
+{
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return "Z:" + path;
+}
+
 struct Window {
     int left = 0, top = 0, width = 0, height = 0;
     unsigned colour = 0;  // 0xRRGGBB
@@ -46,6 +55,18 @@ protected:
                                    &window.height, &window.colour) != 5)
             GTEST_SKIP() << "no shared Wayland screen";
         ProgramFixture::SetUp();
+        // As the launcher sets up Tessilo's own prefix: pictures come from tessilo-screen's frame
+        // file, not through PrtSc and the clipboard.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        ASSERT_NE(nullptr, runtime);
+        const std::string frame = WinePath(std::string(runtime) + "/tessilo-screen.frame");
+        SetEnvironmentVariableW(L"TESSILO_SCREEN_SOURCE", std::wstring(frame.begin(), frame.end()).c_str());
+    }
+
+    void TearDown() override
+    {
+        SetEnvironmentVariableW(L"TESSILO_SCREEN_SOURCE", nullptr);
+        ProgramFixture::TearDown();
     }
 
     // Pixels of the native window, checked in a BMP of the screen (rows bottom-up): the count that
@@ -79,14 +100,6 @@ protected:
 
     Window window;
 };
-
-// A Unix path as Wine sees it, on its drive for the root.
-std::string WinePath(std::string path)
-{
-    for (char& c : path)
-        c = c == '/' ? '\\' : c;
-    return "Z:" + path;
-}
 
 // The call `member` in dbus-monitor's log, every run of blanks made one space; empty when absent.
 std::string LoggedCall(const std::string& log, const std::string& member)
@@ -206,7 +219,9 @@ TEST_F(ScreenShare, EndingTheShareEndsTheCaptureWithTessilosMessage)
                             << FilesIn(output.Path()).size() << " files";
     const ShownMessage message = AnswerMessageBox(box, IDOK);
     EXPECT_EQ(L"Error", message.caption);
-    EXPECT_EQ(0u, message.text.find(L"failed to copy from clipboard"));
+    EXPECT_EQ(L"the desktop's screen share ended (stopped from the desktop, or closed by it): the capture ended "
+              L"here\n\nstart Tessilo again and allow the share to record again",
+              message.text);
     const size_t written = FilesIn(output.Path()).size();
     PumpFor(500);
     EXPECT_EQ(written, FilesIn(output.Path()).size()) << "a tick ran after the capture ended";
@@ -224,8 +239,8 @@ TEST_F(ScreenShare, WithoutTheShareStartSaysItCannotPrepareTheCapture)
 
     HWND box = WaitForMessageBox(program, 10000);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(L"failed to preparing capture\n\nthe PrtSc key brought no picture of the screen: another program "
-              L"may take the key, or an elevated window may be in front",
+    EXPECT_EQ(L"the screen could not be read: tessilo-screen, which reads it for Tessilo on Linux, is not "
+              L"running\n\nstart Tessilo with its menu entry or the tessilo command, which start tessilo-screen first",
               AnswerMessageBox(box, IDOK).text);
     EXPECT_TRUE(FilesIn(output.Path()).empty());
 }
