@@ -41,8 +41,9 @@ gnome_session_start() {
 }
 
 gnome_window() {  # colour
-  # Mapped long before the share's first frame.
-  wayland_spawn foot.log foot --fullscreen -o colors.background="$1" sh -c "exec sleep 3600"
+  # Mapped long before the share's first frame; it repaints every frame, in one colour.
+  wayland_spawn foot.log foot --fullscreen -o colors.background="$1" -o colors.foreground="$1" \
+    -o cursor.color="$1 $1" sh -c "$REPAINTING"
   export TESSILO_SHARED_WINDOW="0 0 1280 720 $1"
 }
 

@@ -175,9 +175,13 @@ portal_answers() {
   return 1
 }
 
+# A shell loop that writes a line every frame (60 a second): a window that repaints all the time.
+REPAINTING='while :; do echo repaint; sleep 0.016; done'
+
 wayland_window() {  # colour [shell command shown in the window]
-  # The terminal's own cursor in the same colour: the window is one colour throughout.
-  wayland_spawn foot.log foot -o colors.background="$1" -o cursor.color="$1 $1" sh -c "${2:-exec sleep 3600}"
+  # Text and cursor in the window's colour: it is one colour throughout, however it repaints.
+  wayland_spawn foot.log foot -o colors.background="$1" -o colors.foreground="$1" -o cursor.color="$1 $1" \
+    sh -c "${2:-$REPAINTING}"
   local _ shown=""
   for _ in $(seq 50); do
     as_session_user sh -c 'SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) swaymsg -t get_tree' 2>/dev/null \

@@ -3,7 +3,7 @@
 // tessilo-screen for each picture. The test command runs this on a headless sway with a native
 // window of a known colour filling the screen (Tessilo's windows are on a workspace out of sight);
 // elsewhere it is skipped. On a headless GNOME session the test command runs the pictures of a
-// still screen, the end of the share and the refusal without it. It passes, in the environment:
+// window that repaints every frame, the end of the share and the refusal without it. It passes, in the environment:
 //   TESSILO_SHARED_WINDOW  "left top width height rrggbb" of the native window
 //   TESSILO_END_SHARE      a Unix shell script that ends the share as the desktop's "stop sharing" does
 //   TESSILO_SCREEN_LOG     tessilo-screen's output; the desktop has a second output, which the portal
@@ -143,14 +143,14 @@ TEST_F(ScreenShare, SaysWhenTheDesktopSharesFewerMonitorsThanItHas)
     EXPECT_NE(std::string::npos, first.find("(1 of the desktop's 2 monitors")) << first;
 }
 
-TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickOfAStillScreen)
+TEST_F(ScreenShare, FilesShowTheSharedScreenAtEveryTickWhileAWindowRepaintsEveryFrame)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithCompanion());
     ASSERT_NO_FATAL_FAILURE(FillInputs(output.Path(), L"bmp", 0, L"10"));
     PressStart();
     ASSERT_TRUE(WaitUntilMinimised(5000)) << Describe(WaitForMessageBox(program, 0));
-    // The screen stays still now: the share sends no new frame, and every tick still writes one.
-    // The output is at 200 %: the files have its every pixel.
+    // The window repaints every frame, in one colour: every picture is a whole frame of it, never
+    // one the source was still writing. The output is at 200 %: the files have its every pixel.
     // The first press waits for the desktop's minimise animation.
     PumpFor(2000 + kDesktopMinimiseMs);
     PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
