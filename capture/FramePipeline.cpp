@@ -10,7 +10,7 @@ constexpr size_t kPoolBytes = size_t{512} << 20;
 
 int FrameWorkers(unsigned processors)
 {
-    return static_cast<int>(std::clamp<unsigned>(processors, 2, 5) - 1);
+    return static_cast<int>(std::clamp<unsigned>(processors, 2, 4));
 }
 
 size_t FramePoolSize(int workers, size_t pictureBytes)

@@ -141,21 +141,25 @@ per_frame() { python3 -c "import sys; f=max(1,int(sys.argv[1])); print(' + '.joi
 # driver stops it, and `result`, the driver's last line. `watch` runs in the background meanwhile.
 tessilo_capture() {  # ext rate seconds sampler [watch]
   local ext=$1 rate=$2 seconds=$3 sampler=$4 watch=${5:-} line watcher="" driver
-  coproc DRIVER { wine "$build/bin/rate_driver.exe" "$(winepath -w "$work/tessilo")" "$ext" "$rate" "$seconds" 2>&1; }
-  driver=$DRIVER_PID
+  local folder from to
+  folder=$(winepath -w "$work/tessilo")
+  coproc DRIVER { wine "$build/bin/rate_driver.exe" "$folder" "$ext" "$rate" "$seconds" 2>&1; }
+  # Taken at once: bash forgets a coprocess's descriptors as soon as it has ended.
+  driver=$DRIVER_PID from=${DRIVER[0]:-} to=${DRIVER[1]:-}
   result="" peak="" resident="" before=() after=()
-  while IFS= read -r line <&"${DRIVER[0]}"; do
+  [ -n "$from" ] || { wait "$driver" || true; return 0; }
+  while IFS= read -r line <&"$from"; do
     line=${line%$'\r'}
     case $line in
       capturing)
         before=($($sampler))
         if [ -n "$watch" ]; then $watch & watcher=$!; fi
-        echo >&"${DRIVER[1]}" ;;
+        echo >&"$to" ;;
       stopping)
         after=($($sampler)) peak=$(tessilo_memory VmHWM) resident=$(tessilo_memory VmRSS)
         # A capture that ended early leaves the watch still running.
         if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; wait "$watcher" 2>/dev/null || true; fi
-        echo >&"${DRIVER[1]}" ;;
+        echo >&"$to" ;;
       files*) result=$line ;;
     esac
   done
@@ -166,6 +170,8 @@ tessilo_capture() {  # ext rate seconds sampler [watch]
 tessilo_row() {  # label ext rate sampler
   local label=$1 ext=$2 rate=$3 cpu files due gap note
   tessilo_capture "$ext" "$rate" "$seconds" "$4"
+  # Once more when the driver did not run at all (Wine starting up on a loaded machine).
+  [ -n "$result" ] || tessilo_capture "$ext" "$rate" "$seconds" "$4"
   if [ -n "$result" ] && [ ${#after[@]} -gt 0 ]; then
     read -r _ files _ due _ gap note <<<"$result"
     cpu=$(per_frame "$files" $(python3 -c "import sys; n=len(sys.argv)//2; a=sys.argv[1:n+1]; b=sys.argv[n+1:]; print(*[f'{float(y)-float(x):.3f}' for x,y in zip(a,b)])" "${before[@]}" "${after[@]}"))

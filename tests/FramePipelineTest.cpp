@@ -167,9 +167,9 @@ TEST(FramePipeline, AFullPoolSkipsThePictureWithoutWaitingAndClosingDropsWhatIsN
 
 TEST(FramePipeline, TheWorkersAndThePoolFitTheMachineAndHalfAGigabyte)
 {
-    EXPECT_EQ(1, FrameWorkers(0));
-    EXPECT_EQ(1, FrameWorkers(2));
-    EXPECT_EQ(3, FrameWorkers(4));
+    EXPECT_EQ(2, FrameWorkers(0));
+    EXPECT_EQ(2, FrameWorkers(2));
+    EXPECT_EQ(4, FrameWorkers(4));
     EXPECT_EQ(4, FrameWorkers(64));
     const size_t screen1080 = 1920u * 1080 * 4 + 66;
     const size_t screen8k = 7680u * 4320 * 4 + 66;
