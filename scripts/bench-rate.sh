@@ -10,9 +10,10 @@
 # BENCH_MEMORY_MINUTES=N records one size and run (the first of BENCH_SIZES and BENCH_RUNS;
 # 1920x1080 PNG 10/s by default) for N minutes instead and prints tessilo.exe's resident memory
 # once a minute. Its files are removed as it goes, all but the newest: they would fill the disk.
-# BENCH_SESSION=wayland records a headless Wayland session at 1280x720 through tessilo-screen
-# instead (no ffmpeg there: x11grab sees XWayland's black screen), once with a still screen and
-# once with a terminal that writes a line every 20 ms.
+# BENCH_SESSION=wayland records a headless sway session instead, at 1280x720, 1920x1080 and
+# 3840x2160 (BENCH_SIZES), through tessilo-screen as the launcher sets Tessilo up (no ffmpeg there:
+# x11grab sees XWayland's black screen), once with a still screen and once with a window that
+# repaints every frame.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -100,6 +101,11 @@ sample_native() {
   echo "$(cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe wineserver) $(cpu_by_name "XDG_RUNTIME_DIR=$screen_run" tessilo-screen)"
 }
 
+# The same on a Wayland session, with the session's processes a frame passes through.
+sample_native_wayland() {
+  echo "$(cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe wineserver) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
+}
+
 # tessilo-screen serving this X display; TESSILO_SCREEN_SOURCE names its frame file for Wine.
 screen_start() {
   rm -rf "$screen_run" && mkdir -m 700 "$screen_run"
@@ -112,10 +118,6 @@ screen_start() {
   done
   grep -q "serving the X11 screen" "$screen_run.log" || { cat "$screen_run.log" >&2; return 1; }
   native=$(winepath -w "$screen_run/tessilo-screen.frame")
-}
-# And those of the Wayland session that a frame passes through on its way to the frame file.
-sample_all() {
-  echo "$(sample) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
 }
 
 # Files, frames due and longest gap of a numbered sequence, from the file times.
@@ -183,20 +185,19 @@ tessilo_row() {  # label ext rate sampler
 
 # The capture rows of one screen; `sampler` gives the CPU figures, `ffmpeg` is empty on Wayland.
 measure() {  # size sampler ffmpeg runs
-  local size=$1 sampler=$2 with_ffmpeg=$3 run ext rate user system kilobytes
+  local size=$1 native_sampler=$2 with_ffmpeg=$3 sampler=sample run ext rate user system kilobytes
   IFS=, read -r -a runs <<<"$4"
   for run in "${runs[@]}"; do
     set -- $run
     ext=$1 rate=$2
     rm -rf "$work" && mkdir -p "$work/tessilo" "$work/ffmpeg"
 
-    tessilo_row "tessilo + companion" "$ext" "$rate" "$sampler"
-    if [ -n "$with_ffmpeg" ]; then
-      export TESSILO_SCREEN_SOURCE=$native
-      rm -rf "$work/tessilo" && mkdir -p "$work/tessilo"
-      tessilo_row "tessilo + tessilo-screen" "$ext" "$rate" sample_native
-      unset TESSILO_SCREEN_SOURCE
-    fi
+    # The PrtSc route through the companion: on X11 only, where it is the comparison.
+    [ -z "$with_ffmpeg" ] || tessilo_row "tessilo + companion" "$ext" "$rate" "$sampler"
+    export TESSILO_SCREEN_SOURCE=$native
+    rm -rf "$work/tessilo" && mkdir -p "$work/tessilo"
+    tessilo_row "tessilo + tessilo-screen" "$ext" "$rate" "$native_sampler"
+    unset TESSILO_SCREEN_SOURCE
     [ -n "$with_ffmpeg" ] || continue
 
     # ffmpeg: CPU of the whole process, which does nothing else, over its frames; its peak
@@ -279,23 +280,27 @@ fi
 echo "| Recorder | Format | Rate | Files / due moments | Longest gap | CPU s per frame | Peak memory |"
 echo "|---|---|---|---|---|---|---|"
 if [ -n "${BENCH_SESSION:-}" ]; then
-  for screen in still changing; do
-    command=""
-    [ "$screen" = still ] || command='while :; do date +%T.%N; sleep 0.02; done'
-    wayland_session_start
-    wayland_window 00b000 "$command"
-    portal_start
-    screen_share_start "$build/screen/tessilo-screen"
-    (
-      export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
-      wine_start
-      echo "| **Wayland 1280x720, $screen screen** | | | | | program + companion + wineserver + Wine desktop + tessilo-screen + portal backend + PipeWire + sway = total | tessilo.exe VmHWM |"
-      measure 1280x720 sample_all "" "${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
-      wine_stop
-      # The next session's Wine must not meet this wineserver on its way out.
-      wineserver -w 2>/dev/null || true
-    )
-    wayland_session_stop
+  for size in ${BENCH_SIZES:-1280x720 1920x1080 3840x2160}; do
+    for screen in still changing; do
+      command="exec sleep 3600"
+      [ "$screen" = still ] || command=$REPAINTING
+      wayland_session_start
+      wayland_swaymsg output HEADLESS-1 resolution "$size"
+      wayland_window 00b000 "$command"
+      portal_start
+      screen_share_start "$build/screen/tessilo-screen"
+      (
+        export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
+        wine_start
+        native=$(winepath -w "$WAYLAND_RUN/tessilo-screen.frame")
+        echo "| **Wayland $size, $screen screen** | | | | | program + wineserver + tessilo-screen + portal backend + PipeWire + sway = total | tessilo.exe VmHWM |"
+        measure "$size" sample_native_wayland "" "${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
+        wine_stop
+        # The next session's Wine must not meet this wineserver on its way out.
+        wineserver -w 2>/dev/null || true
+      )
+      wayland_session_stop
+    done
   done
   exit 0
 fi
@@ -308,7 +313,7 @@ for size in ${BENCH_SIZES:-1280x720 1920x1080 2560x1440 3840x2160}; do
   wine_start
   screen_start
   echo "| **$size** | | | | | companion route: program + companion + wineserver + Wine desktop = total; tessilo-screen route: program + wineserver + tessilo-screen = total; ffmpeg: user + system = total | tessilo.exe VmHWM; ffmpeg max RSS |"
-  measure "$size" sample yes "${BENCH_RUNS:-png 10,bmp 10,bmp 30,bmp 50}"
+  measure "$size" sample_native yes "${BENCH_RUNS:-png 10,bmp 10,bmp 30,bmp 50}"
   screen_stop
   wine_stop
   openbox_stop
