@@ -4,8 +4,6 @@
 #include "image/ScreenDib.h"
 #include "res/resource.h"
 
-#include <cstring>
-
 void CGrabbedPictures::Begin(HWND /*owner*/)
 {
     width = 0;
@@ -40,11 +38,8 @@ Taken CGrabbedPictures::Take(std::vector<uint8_t>& into)
     if (!fresh || grabber.Width() != width || grabber.Height() != height || into.size() < bytes)
         return Taken::Failed;
     fresh = false;
-    uint8_t* block = into.data() + bmp::kFileHeaderSize;
-    grabber.CopyPackedDib(block);
-    bmp::FileHeader header;
-    bmp::MakeFileHeader(block, bytes - bmp::kFileHeaderSize, header);
-    std::memcpy(into.data(), header, bmp::kFileHeaderSize);
+    grabber.CopyPackedDib(into.data() + bmp::kFileHeaderSize);
+    bmp::WriteFileHeader(into.data(), bytes - bmp::kFileHeaderSize);
     return Taken::Picture;
 }
 

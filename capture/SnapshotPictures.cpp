@@ -4,8 +4,6 @@
 #include "image/BmpFileHeader.h"
 #include "res/resource.h"
 
-#include <cstring>
-
 using framefile::EndReason;
 using framefile::ReadResult;
 
@@ -13,7 +11,8 @@ void CSnapshotPictures::Begin(HWND /*owner*/)
 {
     packedBytes = 0;
     resized = false;
-    last = frames.Open(path) ? ReadResult::NotAsked : ReadResult::ShortRead;
+    // Opened anew: a new run of tessilo-screen replaces the file.
+    frames.Close();
     Press();
 }
 
@@ -42,7 +41,8 @@ bool CSnapshotPictures::Prepare(size_t& fileBytes)
 {
     if (!HasNewPicture())
         return false;
-    const ReadResult taken = frames.Take([this](size_t bytes) -> uint8_t* {
+    std::vector<uint8_t> first;
+    const ReadResult taken = frames.Take([&first](size_t bytes) -> uint8_t* {
         first.resize(bytes);
         return first.data();
     });
@@ -54,7 +54,6 @@ bool CSnapshotPictures::Prepare(size_t& fileBytes)
     // The first picture still shows the window: it only sizes the others.
     packedBytes = first.size();
     fileBytes = packedBytes + bmp::kFileHeaderSize;
-    first = std::vector<uint8_t>();
     return true;
 }
 
@@ -70,11 +69,7 @@ Taken CSnapshotPictures::Take(std::vector<uint8_t>& into)
         return Taken::Displaced;
     if (taken != ReadResult::Copied)
         return Taken::Failed;
-    bmp::FileHeader header;
-    if (!bmp::MakeFileHeader(block, packedBytes, header))
-        return Taken::Failed;
-    std::memcpy(into.data(), header, bmp::kFileHeaderSize);
-    return Taken::Picture;
+    return bmp::WriteFileHeader(into.data(), packedBytes) ? Taken::Picture : Taken::Failed;
 }
 
 std::wstring CSnapshotPictures::FaultText(PictureFault /*fault*/) const

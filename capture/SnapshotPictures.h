@@ -29,7 +29,6 @@ private:
     CFrameFileReader frames;
     // The reader's last result: why the source gave no picture.
     framefile::ReadResult last = framefile::ReadResult::NotAsked;
-    std::vector<uint8_t> first;
     size_t packedBytes = 0;
     bool resized = false;
 };

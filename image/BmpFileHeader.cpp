@@ -64,4 +64,13 @@ bool HoldsWholeBitmap(const uint8_t* file, size_t fileSize)
     return pixelBytes <= fileSize - offBits;
 }
 
+bool WriteFileHeader(uint8_t* file, size_t blockSize)
+{
+    FileHeader header;
+    if (!MakeFileHeader(file + kFileHeaderSize, blockSize, header))
+        return false;
+    std::memcpy(file, header, kFileHeaderSize);
+    return true;
+}
+
 }  // namespace bmp

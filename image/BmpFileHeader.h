@@ -24,6 +24,9 @@ using FileHeader = uint8_t[kFileHeaderSize];
 // header untouched, when the block cannot hold a 40-byte header, its biSize is below 40, its
 // header and colour table run past the block, or the file would exceed 4 GiB.
 bool MakeFileHeader(const uint8_t* block, size_t blockSize, FileHeader& header);
+// The same header, written in front of the packed DIB that starts kFileHeaderSize bytes into
+// `file`; false, with nothing written, where MakeFileHeader fails.
+bool WriteFileHeader(uint8_t* file, size_t blockSize);
 
 // Whether a BMP file image holds a whole DIB: a header of at least 40 bytes in front of
 // bfOffBits, and, for uncompressed and bit-field bitmaps, every row of pixels before its end.

@@ -171,33 +171,35 @@ ReadResult CSnapshotReader::Ask(const FrameSource& source, uint64_t now)
     return ReadResult::Pending;
 }
 
-ReadResult CSnapshotReader::Poll(const FrameSource& source, uint64_t now)
+ReadResult CSnapshotReader::ReadAnswer(const FrameSource& source, uint8_t* header)
 {
     if (!asked)
         return ReadResult::NotAsked;
-    uint8_t header[kHeaderSize];
-    const ReadResult found = ReadHeader(source, header);
-    if (found != ReadResult::Answered)
-        return found;
-    const auto pulse = heartbeat.Check(dib::ReadU32(header, kHeartbeatAt), now);
-    if (!AtOrAfter(dib::ReadU32(header, kAnswerAt), request))
-        return pulse == CHeartbeatWatch::Pulse::Stopped ? ReadResult::Dead : ReadResult::Pending;
-    return dib::ReadU32(header, kStateAt) == static_cast<uint32_t>(State::Waiting) ? ReadResult::Waiting
-                                                                                    : ReadResult::Answered;
-}
-
-ReadResult CSnapshotReader::Take(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate)
-{
-    if (!asked)
-        return ReadResult::NotAsked;
-    uint8_t header[kHeaderSize];
     const ReadResult found = ReadHeader(source, header);
     if (found != ReadResult::Answered)
         return found;
     if (!AtOrAfter(dib::ReadU32(header, kAnswerAt), request))
         return ReadResult::Pending;
-    if (dib::ReadU32(header, kStateAt) == static_cast<uint32_t>(State::Waiting))
-        return ReadResult::Waiting;
+    return dib::ReadU32(header, kStateAt) == static_cast<uint32_t>(State::Waiting) ? ReadResult::Waiting
+                                                                                    : ReadResult::Answered;
+}
+
+ReadResult CSnapshotReader::Poll(const FrameSource& source, uint64_t now)
+{
+    uint8_t header[kHeaderSize];
+    const ReadResult found = ReadAnswer(source, header);
+    if (found != ReadResult::Answered && found != ReadResult::Pending && found != ReadResult::Waiting)
+        return found;
+    const auto pulse = heartbeat.Check(dib::ReadU32(header, kHeartbeatAt), now);
+    return found == ReadResult::Pending && pulse == CHeartbeatWatch::Pulse::Stopped ? ReadResult::Dead : found;
+}
+
+ReadResult CSnapshotReader::Take(const FrameSource& source, const std::function<uint8_t*(size_t)>& allocate)
+{
+    uint8_t header[kHeaderSize];
+    const ReadResult found = ReadAnswer(source, header);
+    if (found != ReadResult::Answered)
+        return found;
     const uint32_t sequence = dib::ReadU32(header, kFrameSequenceAt);
     if (sequence & 1u)
         return ReadResult::Overtaken;

@@ -148,6 +148,9 @@ public:
 
 private:
     ReadResult ReadHeader(const FrameSource& source, uint8_t* header);
+    // The header once this reader's request is answered: Answered, Waiting (answered without a
+    // picture), Pending, or why it cannot be read.
+    ReadResult ReadAnswer(const FrameSource& source, uint8_t* header);
 
     bool asked = false;
     uint32_t request = 0;
