@@ -1,6 +1,7 @@
 // Times pictures asked of a running tessilo-screen through its frame file, as a program under Wine
 // asks: from the request to the answer, and the copy of the answer into a fresh movable block (the
-// clipboard's kind). Prints milliseconds, min / median / max, and the picture's size.
+// clipboard's kind) or into one block reused for every picture (a capture's kind). Prints
+// milliseconds, min / median / max, and the picture's size.
 // Usage: frame_file_timing.exe [pictures]
 #include "image/FrameFileReader.h"
 #include "image/HandleOwner.h"
@@ -37,9 +38,11 @@ int wmain(int argc, wchar_t** argv)
         std::fputs("no frame file: is tessilo-screen running with this XDG_RUNTIME_DIR?\n", stderr);
         return 1;
     }
-    std::vector<double> answers, takes;
+    std::vector<double> answers, takes, reusedTakes;
+    std::vector<uint8_t> reused;
     size_t bytes = 0;
-    for (int i = 0; i < pictures; ++i) {
+    for (int i = 0; i < 2 * pictures; ++i) {
+        const bool fresh = i < pictures;
         LARGE_INTEGER asked, answered, taken;
         QueryPerformanceCounter(&asked);
         framefile::ReadResult result = frames.Ask();
@@ -50,6 +53,10 @@ int wmain(int argc, wchar_t** argv)
         if (result == framefile::ReadResult::Answered)
             result = frames.Take([&](size_t size) {
                 bytes = size;
+                if (!fresh) {
+                    reused.resize(size);
+                    return reused.data();
+                }
                 block.Reset(GlobalAlloc(GMEM_FIXED, size));
                 return static_cast<uint8_t*>(static_cast<void*>(block.Get()));
             });
@@ -59,11 +66,12 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         }
         answers.push_back(Ms(asked, answered));
-        takes.push_back(Ms(answered, taken));
+        (fresh ? takes : reusedTakes).push_back(Ms(answered, taken));
         Sleep(20);
     }
     std::printf("%d pictures of %zu bytes\n", pictures, bytes);
     Print("request to answer", answers);
     Print("copy into a fresh block", takes);
+    Print("copy into a reused block", reusedTakes);
     return 0;
 }

@@ -36,16 +36,6 @@ struct Geometry {
     PixelFormat format;
 };
 
-// The rows read top row first, turned into the DIB's order, bottom row first, in place.
-void FlipToDib(uint8_t* pixels, uint32_t width, uint32_t height, PixelFormat format)
-{
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(pixels + top * rowBytes, pixels + (top + 1) * rowBytes, pixels + bottom * rowBytes);
-    for (uint32_t y = 0; y < height; ++y)
-        ConvertRowToDib(pixels + y * rowBytes, format, pixels + y * rowBytes, width);
-}
-
 }  // namespace
 
 size_t FileSize(uint32_t width, uint32_t height)
@@ -219,21 +209,25 @@ ReadResult CSnapshotReader::Take(const FrameSource& source, const std::function<
     if (!block)
         return ReadResult::NoMemory;
     uint8_t* pixels = block + screendib::kPixelsAt;
-    // The source leaves no gap between rows; any other stride is read a row at a time.
-    bool read = true;
-    if (frame.stride == rowBytes)
-        read = source.read(kHeaderSize, pixels, rowBytes * frame.height);
-    for (uint32_t y = 0; y < frame.height && read && frame.stride != rowBytes; ++y)
-        read = source.read(kHeaderSize + static_cast<uint64_t>(y) * frame.stride, pixels + y * rowBytes, rowBytes);
-    if (!read)
-        return ReadResult::ShortRead;
+    // Read a few rows at a time into a buffer that stays in the cache, then each row into its place
+    // in the DIB, bottom row first, converted on the way: one pass over the picture.
+    const uint32_t rowsAtOnce = static_cast<uint32_t>(std::max<size_t>(1, kChunkBytes / frame.stride));
+    chunk.resize(static_cast<size_t>(rowsAtOnce) * frame.stride);
+    for (uint32_t y = 0; y < frame.height; y += rowsAtOnce) {
+        const uint32_t rows = std::min(rowsAtOnce, frame.height - y);
+        const size_t bytes = static_cast<size_t>(rows - 1) * frame.stride + rowBytes;
+        if (!source.read(kHeaderSize + static_cast<uint64_t>(y) * frame.stride, chunk.data(), bytes))
+            return ReadResult::ShortRead;
+        for (uint32_t r = 0; r < rows; ++r)
+            ConvertRowToDib(chunk.data() + static_cast<size_t>(r) * frame.stride, frame.format,
+                            pixels + static_cast<size_t>(frame.height - 1 - y - r) * rowBytes, frame.width);
+    }
     uint8_t after[4];
     if (!source.read(kFrameSequenceAt, after, sizeof after))
         return ReadResult::ShortRead;
     if (dib::ReadU32(after, 0) != sequence)
         return ReadResult::Overtaken;
     screendib::WriteHeader(block, width, height);
-    FlipToDib(pixels, frame.width, frame.height, frame.format);
     return ReadResult::Copied;
 }
 

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace framefile {
 
@@ -152,10 +153,14 @@ private:
     // picture), Pending, or why it cannot be read.
     ReadResult ReadAnswer(const FrameSource& source, uint8_t* header);
 
+    // Rows on their way from the file into the caller's block: small enough to stay in the cache.
+    static constexpr size_t kChunkBytes = 256 * 1024;
+
     bool asked = false;
     uint32_t request = 0;
     EndReason reason = EndReason::None;
     CHeartbeatWatch heartbeat;
+    std::vector<uint8_t> chunk;
 };
 
 }  // namespace framefile

@@ -161,6 +161,44 @@ TEST(FrameFile, HandsOverTheAnswerBottomUpUnderTheClipboardHeader)
     EXPECT_EQ(4u, access.writes[0].second);
 }
 
+// Many reads' worth of rows with a gap after each, in the byte order of some PipeWire streams:
+// every pixel lands in its place, turned and converted.
+TEST(FrameFile, HandsOverATallFrameWithPaddedRowsPixelForPixel)
+{
+    const uint32_t width = 700, height = 1000, stride = width * 4 + 16;
+    std::vector<uint8_t> file(kHeaderSize + static_cast<size_t>(stride) * height);
+    InitHeader(file.data());
+    FileAccess access{file};
+    CSnapshotReader reader;
+    ASSERT_EQ(ReadResult::Pending, reader.Ask(access.Source(), 0));
+    uint32_t request = 0;
+    ASSERT_TRUE(Requested(file.data(), request));
+    BeginFrame(file.data());
+    SetGeometry(file.data(), width, height, PixelFormat::Rgbx);
+    dib::WriteU32(file.data(), kStrideAt, stride);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            uint8_t* pixel = Pixels(file.data()) + static_cast<size_t>(y) * stride + x * 4;
+            const uint8_t rgbx[4] = {static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8), 0xFF};
+            std::memcpy(pixel, rgbx, 4);
+        }
+    SetState(file.data(), State::Live);
+    EndFrame(file.data());
+    Answer(file.data(), request);
+
+    Block block;
+    ASSERT_EQ(ReadResult::Copied, reader.Take(access.Source(), block.Allocate()));
+    ASSERT_EQ(screendib::kPixelsAt + static_cast<size_t>(width) * height * 4, block.dib.size());
+    size_t wrong = 0;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* pixel = block.dib.data() + screendib::kPixelsAt + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
+            const uint8_t bgr0[4] = {static_cast<uint8_t>(y >> 8), static_cast<uint8_t>(y), static_cast<uint8_t>(x), 0};
+            wrong += std::memcmp(pixel, bgr0, 4) != 0;
+        }
+    EXPECT_EQ(0u, wrong);
+}
+
 TEST(FrameFile, TellsTheSourcesStatesApart)
 {
     Block block;
