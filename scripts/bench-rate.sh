@@ -13,21 +13,23 @@
 # BENCH_SESSION=wayland records a headless sway session instead, at 1280x720, 1920x1080 and
 # 3840x2160 (BENCH_SIZES), through tessilo-screen as the launcher sets Tessilo up (no ffmpeg there:
 # x11grab sees XWayland's black screen), once with a still screen and once with a window that
-# repaints every frame.
+# repaints every frame; BENCH_SESSION=gnome the same on a headless GNOME session (mutter), at
+# 1280x720 and 1920x1080.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 seconds=${1:-10}
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/portal-env.sh"
+. "$root/scripts/gnome-session.sh"
 # Its own displays only: a Wayland session of the caller's is none of its business.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 # ffmpeg, ImageMagick and openbox only for this benchmark.
 "$root/scripts/install-deps.sh" xvfb openbox xdotool ffmpeg imagemagick fonts-dejavu-core \
-  ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"}
+  ${BENCH_SESSION:+"${WAYLAND_PACKAGES[@]}"} ${BENCH_SESSION:+"${GNOME_PACKAGES[@]}"}
 "$root/scripts/build.sh" >/dev/null
-[ -z "${BENCH_SESSION:-}" ] || portal_wlr_build "$build/portal-wlr"
+[ "${BENCH_SESSION:-}" != wayland ] || portal_wlr_build "$build/portal-wlr"
 wine_prefix_setup "$build/wineprefix"
 
 work="$build/bench-rate"
@@ -103,7 +105,7 @@ sample_native() {
 
 # The same on a Wayland session, with the session's processes a frame passes through.
 sample_native_wayland() {
-  echo "$(cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe wineserver) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen xdg-desktop-portal-wlr pipewire sway)"
+  echo "$(cpu_by_name "WINEPREFIX=$WINEPREFIX" tessilo.exe wineserver) $(cpu_by_name "XDG_RUNTIME_DIR=$WAYLAND_RUN" tessilo-screen "$backend" pipewire "$compositor")"
 }
 
 # tessilo-screen serving this X display; TESSILO_SCREEN_SOURCE names its frame file for Wine.
@@ -280,20 +282,30 @@ fi
 echo "| Recorder | Format | Rate | Files / due moments | Longest gap | CPU s per frame | Peak memory |"
 echo "|---|---|---|---|---|---|---|"
 if [ -n "${BENCH_SESSION:-}" ]; then
-  for size in ${BENCH_SIZES:-1280x720 1920x1080 3840x2160}; do
+  default_sizes="1280x720 1920x1080 3840x2160"
+  [ "$BENCH_SESSION" != gnome ] || default_sizes="1280x720 1920x1080"
+  for size in ${BENCH_SIZES:-$default_sizes}; do
     for screen in still changing; do
       command="exec sleep 3600"
       [ "$screen" = still ] || command=$REPAINTING
-      wayland_session_start
-      wayland_swaymsg output HEADLESS-1 resolution "$size"
-      wayland_window 00b000 "$command"
-      portal_start
-      screen_share_start "$build/screen/tessilo-screen"
+      if [ "$BENCH_SESSION" = gnome ]; then
+        gnome_session_start "$size"
+        gnome_window 00b000 "$command"
+        gnome_share_start "$build/screen/tessilo-screen"
+        session="GNOME" backend=xdg-desktop-portal-gnome compositor=mutter
+      else
+        wayland_session_start
+        wayland_swaymsg output HEADLESS-1 resolution "$size"
+        wayland_window 00b000 "$command"
+        portal_start
+        screen_share_start "$build/screen/tessilo-screen"
+        session="sway" backend=xdg-desktop-portal-wlr compositor=sway
+      fi
       (
         export DISPLAY="$WAYLAND_X_DISPLAY" WAYLAND_DISPLAY XDG_RUNTIME_DIR="$WAYLAND_RUN" XDG_SESSION_TYPE=wayland
         wine_start
         native=$(winepath -w "$WAYLAND_RUN/tessilo-screen.frame")
-        echo "| **Wayland $size, $screen screen** | | | | | program + wineserver + tessilo-screen + portal backend + PipeWire + sway = total | tessilo.exe VmHWM |"
+        echo "| **$session $size, $screen screen** | | | | | program + wineserver + tessilo-screen + portal backend + PipeWire + $compositor = total | tessilo.exe VmHWM |"
         measure "$size" sample_native_wayland "" "${BENCH_RUNS:-png 10,bmp 10,bmp 50}"
         wine_stop
         # The next session's Wine must not meet this wineserver on its way out.

@@ -1,10 +1,13 @@
 # Sourced by test.sh after portal-env.sh: a headless GNOME session (mutter with its XWayland, the
 # GNOME portal backend), everything as the user nobody, on portal-env.sh's helpers.
 #
-#   gnome_session_start     mutter on a private runtime folder with a session D-Bus, PipeWire and
-#                           WirePlumber; sets WAYLAND_RUN, WAYLAND_DISPLAY, WAYLAND_X_DISPLAY (open
-#                           to root), WAYLAND_DESKTOP
-#   gnome_window RRGGBB     a native full-screen window of that colour; sets TESSILO_SHARED_WINDOW
+#   gnome_session_start [WxH]
+#                           mutter on a private runtime folder with a session D-Bus, PipeWire and
+#                           WirePlumber, its monitor 1280x720 by default; sets WAYLAND_RUN,
+#                           WAYLAND_DISPLAY, WAYLAND_X_DISPLAY (open to root), WAYLAND_DESKTOP
+#   gnome_window RRGGBB [COMMAND]
+#                           a native full-screen window of that colour (running COMMAND, repainting
+#                           every frame by default); sets TESSILO_SHARED_WINDOW
 #   gnome_share_start EXE   EXE shares the screen, its share question answered as a person does;
 #                           then started once more, when it must share at once without asking (the
 #                           restore token); sets TESSILO_END_SHARE
@@ -12,7 +15,8 @@
 
 GNOME_PACKAGES=(mutter xdg-desktop-portal-gnome)
 
-gnome_session_start() {
+gnome_session_start() {  # [size]
+  GNOME_SIZE=${1:-1280x720}
   WAYLAND_RUN=$(mktemp -d /tmp/tessilo-gnome.XXXXXX)
   WAYLAND_DESKTOP=GNOME
   mkdir -p "$WAYLAND_RUN"/{home,config,data,state}
@@ -24,7 +28,7 @@ gnome_session_start() {
   wayland_spawn pipewire.log pipewire
   wayland_wait_for "$WAYLAND_RUN/pipewire-0" PipeWire || return 1
   wayland_spawn wireplumber.log wireplumber
-  wayland_spawn mutter.log mutter --headless --wayland --virtual-monitor 1280x720 \
+  wayland_spawn mutter.log mutter --headless --wayland --virtual-monitor "$GNOME_SIZE" \
     --wayland-display="$WAYLAND_DISPLAY"
   local _
   for _ in $(seq 100); do
@@ -40,11 +44,11 @@ gnome_session_start() {
     XAUTHORITY="$WAYLAND_X_AUTHORITY" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland GDK_BACKEND=x11
 }
 
-gnome_window() {  # colour
-  # Mapped long before the share's first frame; it repaints every frame, in one colour.
+gnome_window() {  # colour [shell command shown in the window]
+  # Mapped long before the share's first frame; one colour however it repaints.
   wayland_spawn foot.log foot --fullscreen -o colors.background="$1" -o colors.foreground="$1" \
-    -o cursor.color="$1 $1" sh -c "$REPAINTING"
-  export TESSILO_SHARED_WINDOW="0 0 1280 720 $1"
+    -o cursor.color="$1 $1" sh -c "${2:-$REPAINTING}"
+  export TESSILO_SHARED_WINDOW="0 0 ${GNOME_SIZE/x/ } $1"
 }
 
 # The share question's window, or nothing.
