@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kStartAdvice[] = " Start Tessilo with scripts/run.sh, which starts tessilo-screen before it, or log in to"
+const char kStartAdvice[] = " Start Tessilo with the tessilo command, which starts tessilo-screen before it, or log in to"
                             " an X11 session (for example \"GNOME on Xorg\").";
 
 // A source answers within milliseconds; the keyboard hook waits for the press's answer a little longer.

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <utility>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -27,13 +28,14 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kDeclined = 2;
+constexpr int kAlreadyRunning = 3;
 
 const char kHelp[] =
     "tessilo-screen: shares the screen of an X11 or Wayland session with Tessilo.\n"
     "\n"
     "Each time Tessilo or its PrtSc companion asks, this program writes a picture of the whole\n"
     "desktop into $XDG_RUNTIME_DIR/tessilo-screen.frame; while nobody asks it copies nothing.\n"
-    "On a Wayland session scripts/run.sh starts it before Tessilo and stops it after.\n"
+    "The tessilo command starts it before Tessilo and stops it after the last Tessilo window.\n"
     "\n"
     "X11 sessions (DISPLAY set, no Wayland session): the X server copies the root window, without\n"
     "the pointer, straight into the file through its shared memory extension (MIT-SHM), much faster\n"
@@ -46,9 +48,12 @@ const char kHelp[] =
     "${XDG_STATE_HOME:-~/.local/state}/tessilo/screen-restore-token. While it runs the desktop shows\n"
     "its screen-sharing indicator; stopping the share there ends this program and the capture.\n"
     "\n"
-    "Usage: tessilo-screen [--forget] [--help]\n"
-    "  --forget  forget the remembered choice of a Wayland desktop: it asks again next time\n"
-    "Exit status: 0 when ended by Ctrl+C or a signal, 2 when the share was declined, 1 otherwise.\n";
+    "Usage: tessilo-screen [--ready-file PATH] [--forget] [--help]\n"
+    "  --ready-file PATH  once it serves the screen, write PATH (\"x11\" or \"wayland\"); removed\n"
+    "                     when it ends\n"
+    "  --forget           forget the remembered choice of a Wayland desktop: it asks again next time\n"
+    "Exit status: 0 when ended by Ctrl+C or a signal, 2 when the share was declined, 3 when another\n"
+    "tessilo-screen already serves this session, 1 otherwise.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -91,6 +96,39 @@ private:
     int fd;
 };
 
+// Tells the program that started this one, without reading its output, that the screen is served.
+class CReadyFile {
+public:
+    explicit CReadyFile(std::string path) : path(std::move(path)) {}
+    ~CReadyFile()
+    {
+        if (written)
+            unlink(path.c_str());
+    }
+    CReadyFile(const CReadyFile&) = delete;
+    CReadyFile& operator=(const CReadyFile&) = delete;
+
+    // Whole or not at all: written beside, then renamed.
+    void Write(const char* session)
+    {
+        if (path.empty())
+            return;
+        const std::string beside = path + ".new";
+        FILE* file = std::fopen(beside.c_str(), "we");
+        const bool done = file && std::fprintf(file, "%s\n", session) > 0;
+        if (file && std::fclose(file) == 0 && done && std::rename(beside.c_str(), path.c_str()) == 0) {
+            written = true;
+            return;
+        }
+        unlink(beside.c_str());
+        Fail("could not write " + path + " (" + std::strerror(errno) + ")");
+    }
+
+private:
+    std::string path;
+    bool written = false;
+};
+
 class CPipeWire {
 public:
     CPipeWire() { pw_init(nullptr, nullptr); }
@@ -106,7 +144,7 @@ bool WaylandSession()
     return (display && *display) || (type && std::strcmp(type, "wayland") == 0);
 }
 
-int ServeX11(const std::string& path, CSharedFrameFile& file)
+int ServeX11(const std::string& path, CSharedFrameFile& file, CReadyFile& ready)
 {
     CX11Screen screen(file);
     if (!screen.Open()) {
@@ -115,18 +153,21 @@ int ServeX11(const std::string& path, CSharedFrameFile& file)
     }
     Say("serving the X11 screen (" + std::to_string(screen.Width()) + "x" + std::to_string(screen.Height())
         + (screen.Direct() ? "" : ", through a segment of its own") + ") into " + path + "; Ctrl+C ends it");
+    ready.Write("x11");
     const CX11Screen::End end = screen.Run(g_stop);
     file.SetEndReason(screen.Reason());
     return end == CX11Screen::End::Stopped ? 0 : Fail(screen.Error());
 }
 
-int Share(const std::string& runtime)
+int Share(const std::string& runtime, CReadyFile& ready)
 {
     CInstanceLock lock(runtime + "/tessilo-screen.lock");
     if (!lock.Opened())
         return Fail("cannot write into XDG_RUNTIME_DIR " + runtime + " (" + std::strerror(errno) + ")");
-    if (!lock.Take())
-        return Fail("already running");
+    if (!lock.Take()) {
+        Fail("already running");
+        return kAlreadyRunning;
+    }
     CatchStop();
     const std::string path = runtime + "/" + framefile::kFileName;
     CSharedFrameFile file;
@@ -136,7 +177,7 @@ int Share(const std::string& runtime)
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display)
             return Fail("neither WAYLAND_DISPLAY nor DISPLAY is set: run this inside a desktop session");
-        return ServeX11(path, file);
+        return ServeX11(path, file, ready);
     }
     // Until the share streams, a failure is what readers are told.
     file.SetEndReason(framefile::EndReason::Failed);
@@ -179,7 +220,10 @@ int Share(const std::string& runtime)
     if (desktopMonitors > static_cast<int>(monitors.size()))
         fewer = " (" + std::to_string(monitors.size()) + " of the desktop's " + std::to_string(desktopMonitors)
             + " monitors: the desktop shares no more, and the pictures show only the shared ones)";
-    const auto announce = [&] { Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it"); };
+    const auto announce = [&] {
+        Say("sharing the screen into " + path + fewer + "; Ctrl+C ends it");
+        ready.Write("wayland");
+    };
     const CScreenStreams::End end = streams.Run(g_stop, portal, announce);
     file.SetEndReason(streams.Reason());
     switch (end) {
@@ -197,10 +241,15 @@ int Share(const std::string& runtime)
 int main(int argc, char** argv)
 {
     bool forget = false;
+    std::string readyPath;
     for (int i = 1; i < argc; ++i) {
         const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
         if (!help && std::strcmp(argv[i], "--forget") == 0) {
             forget = true;
+            continue;
+        }
+        if (!help && std::strcmp(argv[i], "--ready-file") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
+            readyPath = argv[++i];
             continue;
         }
         std::fputs(kHelp, help ? stdout : stderr);
@@ -215,5 +264,6 @@ int main(int argc, char** argv)
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || runtime[0] != '/')
         return Fail("XDG_RUNTIME_DIR is not set: run this inside a desktop session");
-    return Share(runtime);
+    CReadyFile ready(readyPath);
+    return Share(runtime, ready);
 }

@@ -20,8 +20,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 seconds=${1:-10}
 . "$root/scripts/wine-env.sh"
-. "$root/scripts/portal-env.sh"
-. "$root/scripts/gnome-session.sh"
+. "$root/tests/harness/portal-env.sh"
+. "$root/tests/harness/gnome-session.sh"
 # Its own displays only: a Wayland session of the caller's is none of its business.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 
@@ -111,14 +111,15 @@ sample_native_wayland() {
 # tessilo-screen serving this X display; TESSILO_SCREEN_SOURCE names its frame file for Wine.
 screen_start() {
   rm -rf "$screen_run" && mkdir -m 700 "$screen_run"
-  XDG_RUNTIME_DIR="$screen_run" "$build/screen/tessilo-screen" </dev/null >"$screen_run.log" 2>&1 &
+  XDG_RUNTIME_DIR="$screen_run" "$build/screen/tessilo-screen" --ready-file "$screen_run/ready" </dev/null \
+    >"$screen_run.log" 2>&1 &
   screen_pid=$!
   local tries
   for tries in $(seq 50); do
-    grep -q "serving the X11 screen" "$screen_run.log" && break
+    [ -e "$screen_run/ready" ] && break
     sleep 0.1
   done
-  grep -q "serving the X11 screen" "$screen_run.log" || { cat "$screen_run.log" >&2; return 1; }
+  [ -e "$screen_run/ready" ] || { cat "$screen_run.log" >&2; return 1; }
   native=$(winepath -w "$screen_run/tessilo-screen.frame")
 }
 

@@ -24,8 +24,9 @@ install -d "$lib" "$stage/usr/bin" "$stage/usr/share/applications" "$doc" "$stag
 # Wine runs the two programs for Windows; they are no Linux executables.
 install -m 0644 "$build/bin/tessilo.exe" "$build/bin/tessilo-prtsc.exe" "$lib/"
 install -m 0755 -s "$build/screen/tessilo-screen" "$lib/"
-install -m 0755 "$root/scripts/launch.sh" "$lib/"
-install -m 0644 "$root/scripts/wine-prefix.sh" "$root/scripts/pictures-folder.sh" "$lib/"
+install -m 0755 "$root/launcher/launch.sh" "$lib/"
+install -m 0644 "$root/launcher/tell.sh" "$root/launcher/helpers.sh" "$root/launcher/wine-prefix.sh" \
+  "$root/launcher/pictures-folder.sh" "$lib/"
 install -m 0755 "$root/package/debian/tessilo" "$stage/usr/bin/"
 install -m 0644 "$root/package/debian/tessilo.desktop" "$stage/usr/share/applications/"
 python3 "$root/tools/make_icon.py" --hicolor "$stage/usr/share/icons/hicolor"
@@ -51,18 +52,21 @@ Version: $version
 Architecture: amd64
 Maintainer: Tessilo developers <tessilo@example.org>
 Installed-Size: $size
-Depends: wine, wine64, fonts-wine, $libraries
-Recommends: fonts-noto-cjk, pipewire, wireplumber, xdg-desktop-portal
+Depends: wine (>= 8.0), wine64 (>= 8.0), fonts-wine, zenity, $libraries
+Recommends: fonts-noto-cjk, xdg-desktop-portal
+Suggests: pipewire, wireplumber
 Section: graphics
 Priority: optional
 Description: record the screen as a numbered sequence of image files
  Tessilo saves the screen as numbered PNG or BMP files at a save rate from
  0.01 to 50 a second, until its window is brought back. It is a Windows
- program run under Wine, with a companion that gives Wine the PrtSc key.
+ program run under Wine 8 or later.
  .
  tessilo-screen hands it pictures of the screen: on X11 through the X
  server's shared memory, on Wayland through the desktop's screen-cast portal
- and PipeWire, which are recommended.
+ and PipeWire, which Wayland desktops run. PipeWire is only suggested: with
+ its recommends apt would also bring pipewire-pulse, which takes the sound
+ over from PulseAudio.
 CONTROL
 (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

@@ -19,4 +19,4 @@ if ! "$root/scripts/build.sh" tessilo tessilo-prtsc tessilo-screen >"$build/buil
   exit 1
 fi
 
-exec "$root/scripts/launch.sh" "$build/bin" "$build/screen" "$build"
+exec "$root/launcher/launch.sh" "$build/bin" "$build/screen" "$build"

@@ -6,9 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # BUILD_DIR lets several work trees or builds live side by side; build/ by default.
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/wine-env.sh"
-. "$root/scripts/portal-env.sh"
-. "$root/scripts/gnome-session.sh"
-. "$root/scripts/test-prefix.sh"
+. "$root/tests/harness/portal-env.sh"
+. "$root/tests/harness/gnome-session.sh"
+. "$root/tests/harness/test-prefix.sh"
 # The tests run on displays of their own: a Wayland session of the caller's is none of theirs.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 

@@ -1,5 +1,5 @@
 # Sourced by the scripts: Wine, Xvfb and openbox for the tests and tools, and wine_prefix_setup.
-. "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../launcher/wine-prefix.sh"
 
 # Starts the wineserver and Wine's own services now, detached from our output: started by the
 # first test instead, they would keep CTest's pipe open and CTest would wait for them.

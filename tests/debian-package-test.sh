@@ -17,8 +17,10 @@ awk '$1 ~ /^d/ && ($1 != "drwxr-xr-x" || $2 != "root/root") { print }' "$work/li
 awk '$1 !~ /^d/ { print $1, $2, $6 }' "$work/list" | sort -k3 >"$work/files"
 cat >"$work/expected" <<LIST
 -rwxr-xr-x root/root ./usr/bin/tessilo
+-rw-r--r-- root/root ./usr/lib/tessilo/helpers.sh
 -rwxr-xr-x root/root ./usr/lib/tessilo/launch.sh
 -rw-r--r-- root/root ./usr/lib/tessilo/pictures-folder.sh
+-rw-r--r-- root/root ./usr/lib/tessilo/tell.sh
 -rw-r--r-- root/root ./usr/lib/tessilo/tessilo-prtsc.exe
 -rwxr-xr-x root/root ./usr/lib/tessilo/tessilo-screen
 -rw-r--r-- root/root ./usr/lib/tessilo/tessilo.exe
@@ -41,12 +43,16 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), the project is $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
 depends=", $(field Depends),"
-for package in wine wine64 fonts-wine libc6 libpipewire-0.3-0 libdbus-1-3 libwayland-client0 libxcb1 libxcb-shm0; do
+for package in wine wine64 fonts-wine zenity libc6 libpipewire-0.3-0 libdbus-1-3 libwayland-client0 libxcb1 libxcb-shm0; do
   [[ $depends == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
+# The Wine it is tested with; Ubuntu 22.04's Wine 6 is not.
+[[ $depends == *", wine (>= 8.0),"* ]] || fail "Depends names no Wine version: $depends"
 recommends=", $(field Recommends),"
-for package in xdg-desktop-portal pipewire; do
-  [[ $recommends == *", $package"[\ ,]* ]] || fail "Recommends lacks $package: $recommends"
+[[ $recommends == *", xdg-desktop-portal,"* ]] || fail "Recommends lacks xdg-desktop-portal: $recommends"
+# Through their own recommends these would bring pipewire-pulse, which replaces PulseAudio.
+for package in pipewire wireplumber; do
+  [[ $recommends != *", $package"[\ ,]* ]] || fail "Recommends $package, which changes the sound server: $recommends"
 done
 
 dpkg-deb -x "$deb" "$work/root"
@@ -57,6 +63,7 @@ value() { sed -n "s/^$1=//p" "$entry"; }
 [ -x "$work/root/usr/bin/$(value Exec)" ] || fail "the entry starts '$(value Exec)', which the package does not hold"
 # The window's class under Wine is the exe's name: the desktop matches its window to the entry by it.
 [ "$(value StartupWMClass)" = tessilo.exe ] || fail "StartupWMClass: $(value StartupWMClass)"
+[ "$(value StartupNotify)" = true ] || fail "StartupNotify: $(value StartupNotify)"
 for size in 32 48 256; do
   icon=$work/root/usr/share/icons/hicolor/${size}x$size/apps/$(value Icon).png
   # A PNG's width and height follow its signature and the header chunk's length and type.

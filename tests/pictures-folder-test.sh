@@ -5,7 +5,7 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
-. "$root/scripts/pictures-folder.sh"
+. "$root/launcher/pictures-folder.sh"
 work=$(mktemp -d /tmp/tessilo-pictures.XXXXXX)
 trap 'WINEPREFIX=$work/1/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 failures=0

@@ -46,10 +46,12 @@ start_display() {
 }
 
 start_source() {
-  XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY="" XDG_SESSION_TYPE=x11 "$screen" >"$run/screen.log" 2>&1 &
+  # A source killed outright leaves its word behind.
+  rm -f "$run/ready"
+  XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY="" XDG_SESSION_TYPE=x11 "$screen" --ready-file "$run/ready" >"$run/screen.log" 2>&1 &
   source_pid=$!
   for _ in $(seq 100); do
-    grep -q "serving the X11 screen" "$run/screen.log" && return 0
+    [ "$(cat "$run/ready" 2>/dev/null)" = x11 ] && return 0
     sleep 0.05
   done
   echo "tessilo-screen did not start:"
@@ -95,7 +97,10 @@ reader_sees_end "a source killed mid-capture is reported dead" "dead none" kill 
 start_source
 reader_sees_end "a stopped source says so" "ended stopped" kill -TERM "$source_pid"
 check "a stopped source removes its file" no "$([ -e "$frame" ] && echo yes || echo no)"
+check "and its word that it serves" no "$([ -e "$run/ready" ] && echo yes || echo no)"
 start_source
+XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY="" "$screen" >/dev/null 2>&1
+check "a second source in the session says it is not needed" 3 "$?"
 reader_sees_end "a source whose X server went away says so" "ended display-gone" kill "$xvfb"
 xvfb=""
 

@@ -58,10 +58,11 @@ gnome_share_question() {
 
 # Starts EXE and waits up to 10 s for it to share; with `answer`, answers the question on the way.
 gnome_share_wait() {  # exe log [answer]
-  wayland_spawn "$2" "$WAYLAND_RUN/tessilo-screen"
+  rm -f "$WAYLAND_RUN/tessilo-screen.ready"
+  wayland_spawn "$2" "$WAYLAND_RUN/tessilo-screen" --ready-file "$WAYLAND_RUN/tessilo-screen.ready"
   local pid=${WAYLAND_PIDS[-1]} _ question
   for _ in $(seq 100); do
-    grep -qs "sharing the screen" "$WAYLAND_RUN/$2" && return 0
+    [ -e "$WAYLAND_RUN/tessilo-screen.ready" ] && return 0
     kill -0 "$pid" 2>/dev/null || break
     question=$(gnome_share_question)
     if [ -n "$question" ] && [ -n "${3:-}" ]; then

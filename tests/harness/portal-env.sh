@@ -207,15 +207,15 @@ screen_share_start() {  # exe
     sleep 0.1
   done
   export TESSILO_PORTAL_CALLS="$WAYLAND_RUN/portal-calls.log" TESSILO_SCREEN_LOG="$WAYLAND_RUN/tessilo-screen.log"
-  wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen"
+  wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen" --ready-file "$WAYLAND_RUN/tessilo-screen.ready"
   local pid=${WAYLAND_PIDS[-1]}
   # The bus may first have to start the portal and its backend: slow on a loaded machine.
   for _ in $(seq 600); do
-    grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log" && break
+    [ -e "$WAYLAND_RUN/tessilo-screen.ready" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  if ! grep -q "sharing the screen" "$WAYLAND_RUN/tessilo-screen.log"; then
+  if [ ! -e "$WAYLAND_RUN/tessilo-screen.ready" ]; then
     echo "tessilo-screen did not share the screen within a minute:" >&2
     cat "$WAYLAND_RUN/tessilo-screen.log" >&2
     return 1
