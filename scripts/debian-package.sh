@@ -52,7 +52,7 @@ Version: $version
 Architecture: amd64
 Maintainer: Tessilo developers <tessilo@example.org>
 Installed-Size: $size
-Depends: wine (>= 8.0), wine64 (>= 8.0), fonts-wine, zenity, $libraries
+Depends: wine (>= 8.0~), wine64 (>= 8.0~), fonts-wine, zenity, $libraries
 Recommends: fonts-noto-cjk, xdg-desktop-portal
 Suggests: pipewire, wireplumber
 Section: graphics
