@@ -100,7 +100,10 @@ else
 fi
 
 # The preparing window stays a moment longer, until the dialog has shown.
-[ -z "$PREPARING_PID" ] || { sleep 3; kill "$PREPARING_PID" 2>/dev/null; } &
+if [ -n "$PREPARING_PID" ]; then
+  (sleep 3; preparing_hide) &
+  PREPARING_PID=""
+fi
 status=0
 wine "$programs/tessilo.exe" 8>&- || status=$?
 # Tessilo ends with 2 after a normal close; anything else is passed on.

@@ -12,6 +12,10 @@ TELL_LOG=/dev/null
 TELL_WINDOWS=""
 PREPARING_PID=""
 [ -t 2 ] || TELL_WINDOWS=yes
+# zenity reads its arguments in the locale's encoding: without a UTF-8 locale (a start with none
+# set) it refuses a text with any character beyond ASCII, a path's or the ellipsis.
+TELL_ZENITY=(zenity)
+[ "$(locale charmap 2>/dev/null)" = UTF-8 ] || TELL_ZENITY=(env LC_ALL=C.UTF-8 zenity)
 
 # The last runs' logs as NAME.1.log (newest) to NAME.4.log.
 log_rotate() {  # path.log
@@ -44,20 +48,22 @@ tell_error() {  # text
   tell_window_possible || return 0
   # Detached: the window stays until it is read, after the launcher has ended. Without the
   # launcher's locks (fds 7 and 8), which it would otherwise hold as long as it is open.
-  setsid zenity --error --title=Tessilo --no-markup --width=420 --text="$1" </dev/null >/dev/null 2>&1 7>&- 8>&- &
+  setsid "${TELL_ZENITY[@]}" --error --title=Tessilo --no-markup --width=420 --text="$1" </dev/null >/dev/null 2>&1 \
+    7>&- 8>&- &
 }
 
 preparing_show() {  # text
   tell "$1"
   tell_window_possible || return 0
   # A bar that moves while nothing can be measured; its input stays open until it is closed.
-  coproc PREPARING { exec zenity --progress --pulsate --no-cancel --title=Tessilo --no-markup \
-    --width=420 --text="$1" >/dev/null 2>&1 7>&-; }
+  exec {PREPARING_INPUT}> >(exec "${TELL_ZENITY[@]}" --progress --pulsate --no-cancel --title=Tessilo --no-markup \
+    --width=420 --text="$1" >/dev/null 2>&1 7>&-)
+  PREPARING_PID=$!
 }
 
 preparing_hide() {
   [ -n "$PREPARING_PID" ] || return 0
   kill "$PREPARING_PID" 2>/dev/null || true
-  wait "$PREPARING_PID" 2>/dev/null || true
+  exec {PREPARING_INPUT}>&-
   PREPARING_PID=""
 }

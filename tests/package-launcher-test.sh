@@ -112,8 +112,9 @@ records() {
   [ -n "$(ls "$work/pictures")" ]
 }
 
-# 1. A failure, here a prefix that cannot be made, shows in a window.
-TESSILO_WINEPREFIX=/proc/tessilo-cannot-be-made start failing
+# 1. A failure, here a prefix that cannot be made, shows in a window; also when the start has no
+# locale and the message a character beyond ASCII.
+LC_ALL=C TESSILO_WINEPREFIX=/proc/tessilo-é/prefix start failing
 ends_within "$launcher" 30 || fail "the command with an impossible prefix still ran after 30 s"
 [ "$status" -eq 1 ] || fail "the command with an impossible prefix ended with $status, not 1"
 shown=""
