@@ -42,7 +42,7 @@ portal_wlr_build() {  # cache
   local apt=(apt-get -q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$cache/sources.d"
     -o Dir::State::Lists="$cache/lists" -o Dir::Cache="$cache/apt-cache" -o APT::Sandbox::User=root)
   local patch_file
-  patch_file=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/wayland/xdpw-without-gpu.patch
+  patch_file=$(cd "$(dirname "${BASH_SOURCE[0]}")/../wayland" && pwd)/xdpw-without-gpu.patch
   # A list of another archive that has no sources may fail its update; the source is what counts.
   if ! ( "${apt[@]}" update || true
          cd "$cache" && "${apt[@]}" source --download-only xdg-desktop-portal-wlr &&
