@@ -78,7 +78,7 @@ if [ "$session" = wayland ]; then
   done
   [ -n "$shown" ] || fail "no window told why Tessilo cannot record this session"
   grep -q "cannot record this Wayland session" "$work/state/tessilo/tessilo.log" || fail "the log does not say why"
-  pgrep -f 'tessilo\.exe' >/dev/null && fail "Tessilo started although it cannot record here"
+  pgrep -f "$work/root/.*/tessilo\.exe" >/dev/null && fail "Tessilo started although it cannot record here"
   echo "package launcher on Wayland without a share: a window said why, and Tessilo did not start"
   exit 0
 fi
