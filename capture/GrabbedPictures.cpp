@@ -13,9 +13,7 @@ void CGrabbedPictures::Begin(HWND /*owner*/)
 
 bool CGrabbedPictures::Prepare(size_t& fileBytes)
 {
-    if (!fresh)
-        Press();
-    if (!fresh)
+    if (!HasNewPicture())
         return false;
     // The first picture still shows the window: it only sizes the others.
     fresh = false;

@@ -43,11 +43,16 @@ helpers_users_left() {
   [ -n "$left" ]
 }
 
+# The start lock, on fd 8, opened anew: children may hold an earlier copy.
+helpers_lock() {
+  exec 8>"$HELPERS_STATE/start.lock"
+  flock -x 8
+}
+
 helpers_join() {  # state
   HELPERS_STATE=$1
   mkdir -p "$HELPERS_STATE/users"
-  exec 8>"$HELPERS_STATE/start.lock"
-  flock -x 8
+  helpers_lock
   process_start $$ >"$HELPERS_STATE/users/$$"
 }
 
@@ -90,8 +95,7 @@ helpers_keeper_start() {
     exec </dev/null >/dev/null 2>&1
     while :; do
       sleep 1
-      exec 8>"$HELPERS_STATE/start.lock"
-      flock -x 8
+      helpers_lock
       if ! helpers_users_left; then
         helpers_stop
         rm -f "$HELPERS_STATE/keeper.pid"
@@ -105,8 +109,7 @@ helpers_keeper_start() {
 
 helpers_leave() {
   [ -n "$HELPERS_STATE" ] || return 0
-  exec 8>"$HELPERS_STATE/start.lock"
-  flock -x 8
+  helpers_lock
   rm -f "$HELPERS_STATE/users/$$"
   helpers_users_left || helpers_stop
   exec 8>&-

@@ -66,7 +66,7 @@ if [ -x "$screen_dir/tessilo-screen" ] && ! helper_alive screen tessilo-screen; 
   rm -f "$HELPERS_STATE/screen.ready"
   [ -z "$wayland" ] || tell "Wayland session: sharing the screen with tessilo-screen (the desktop may ask which screen to share)"
   helper_start screen "$logs/tessilo-screen.log" "$screen_dir/tessilo-screen" --ready-file "$HELPERS_STATE/screen.ready"
-  started_screen=$(cat "$HELPERS_STATE/screen.pid")
+  started_screen=$!
 fi
 helper_alive companion tessilo-prtsc ||
   helper_start companion "$logs/tessilo-prtsc.log" wine "$programs/tessilo-prtsc.exe"
@@ -85,7 +85,7 @@ while [ ! -e "$HELPERS_STATE/screen.ready" ]; do
 done
 if [ -e "$HELPERS_STATE/screen.ready" ] || [ "$screen_status" = 3 ]; then
   # Served, also by a tessilo-screen that another launcher left running (3: already running).
-  export TESSILO_SCREEN_SOURCE="$(winepath -w "${XDG_RUNTIME_DIR:-$runtime}/tessilo-screen.frame")"
+  export TESSILO_SCREEN_SOURCE="$(winepath -w "$runtime/tessilo-screen.frame")"
 elif [ -z "$wayland" ]; then
   # No native source here: Tessilo reads the screen through Wine, which is slower.
   [ ! -x "$screen_dir/tessilo-screen" ] || tell "tessilo-screen did not serve the screen (see $logs/tessilo-screen.log); Tessilo reads it through Wine instead, which is slower."

@@ -1,6 +1,7 @@
 #include "screen/ScreenStreams.h"
 
 #include "screen/FrameFile.h"
+#include "screen/SteadyClock.h"
 
 #include <spa/param/video/format-utils.h>
 #include <spa/utils/result.h>
@@ -31,13 +32,6 @@ namespace {
 
 constexpr int64_t kTimerNanoseconds = 250 * SPA_NSEC_PER_MSEC;
 constexpr int kMaxRate = 50;
-
-uint64_t NowMs()
-{
-    timespec now = {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
-}
 
 bool ToPixelFormat(uint32_t video, PixelFormat& format)
 {
@@ -281,7 +275,7 @@ void CScreenStreams::OnTimer()
     if (portal->SessionClosed())
         return Finish(End::ShareEnded, "the screen share ended (stopped from the desktop)",
                       framefile::EndReason::SessionClosed);
-    if (firstFrame.Missed(NowMs()))
+    if (firstFrame.Missed(SteadyMs()))
         return Finish(End::Failed, "the desktop shares the screen but sends no picture");
     framefile::Beat(file.View());
     // A request whose wake-up was lost, or made where the kernel cannot tell of writes.
@@ -296,7 +290,7 @@ void CScreenStreams::OnRequest()
 
 void CScreenStreams::PacePolling()
 {
-    const int wanted = framefile::RequestPollMs(NowMs() - lastRequest);
+    const int wanted = framefile::RequestPollMs(SteadyMs() - lastRequest);
     if (!poller || wanted == pollMs)
         return;
     pollMs = wanted;
@@ -306,12 +300,13 @@ void CScreenStreams::PacePolling()
 
 void CScreenStreams::ServeRequest()
 {
-    PacePolling();
     uint32_t request = 0;
-    if (end != End::Stopped || !framefile::Requested(file.View(), request))
-        return;
-    lastRequest = NowMs();
+    const bool asked = end == End::Stopped && framefile::Requested(file.View(), request);
+    if (asked)
+        lastRequest = SteadyMs();
     PacePolling();
+    if (!asked)
+        return;
     framefile::BeginFrame(file.View());
     bool fitted = true;
     for (auto& stream : streams)
@@ -341,7 +336,7 @@ void CScreenStreams::OnStateChanged(Stream& stream, pw_stream_state state, const
     if (state == PW_STREAM_STATE_ERROR)
         return Finish(End::Failed, std::string("the screen stream failed (") + (why ? why : "no reason given") + ")");
     if (state == PW_STREAM_STATE_STREAMING)
-        firstFrame.Streaming(stream.index, NowMs());
+        firstFrame.Streaming(stream.index, SteadyMs());
     if (state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING)
         stream.connected = true;
     else if (state == PW_STREAM_STATE_UNCONNECTED && stream.connected)

@@ -1,9 +1,10 @@
 #include "screen/X11Screen.h"
 
+#include "screen/SteadyClock.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -12,13 +13,6 @@
 namespace {
 
 constexpr int kBeatMs = 250;
-
-uint64_t NowMs()
-{
-    timespec now = {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
-}
 
 xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id)
 {
@@ -199,11 +193,11 @@ bool CX11Screen::Grab()
     return image != nullptr;
 }
 
-void CX11Screen::Serve()
+bool CX11Screen::Serve()
 {
     uint32_t request = 0;
     if (!framefile::Requested(file.View(), request))
-        return;
+        return false;
     framefile::BeginFrame(file.View());
     bool grabbed = width > 0 && height > 0 && width <= framefile::kMaxSide && height <= framefile::kMaxSide && Grab();
     if (!grabbed && !xcb_connection_has_error(connection)) {
@@ -226,6 +220,7 @@ void CX11Screen::Serve()
     framefile::EndFrame(file.View());
     // Answered also without a picture: the reader is told at once rather than left waiting.
     framefile::Answer(file.View(), request);
+    return true;
 }
 
 void CX11Screen::OnEvents()
@@ -251,7 +246,7 @@ CX11Screen::End CX11Screen::Finish(End how, const std::string& why, framefile::E
 
 CX11Screen::End CX11Screen::Run(const volatile std::sig_atomic_t& stop)
 {
-    uint64_t lastBeat = NowMs();
+    uint64_t lastBeat = SteadyMs();
     uint64_t lastRequest = 0;
     for (;;) {
         if (stop)
@@ -259,7 +254,7 @@ CX11Screen::End CX11Screen::Run(const volatile std::sig_atomic_t& stop)
         if (xcb_connection_has_error(connection))
             return Finish(End::DisplayGone, "the X server went away", framefile::EndReason::DisplayGone);
         pollfd watched[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {file.WakeFd(), POLLIN, 0}};
-        const uint64_t now = NowMs();
+        const uint64_t now = SteadyMs();
         int timeout = kBeatMs - static_cast<int>(std::min<uint64_t>(now - lastBeat, kBeatMs));
         if (file.WakeFd() < 0)
             timeout = std::min(timeout, framefile::RequestPollMs(now - lastRequest));
@@ -269,13 +264,10 @@ CX11Screen::End CX11Screen::Run(const volatile std::sig_atomic_t& stop)
         OnEvents();
         if (watched[1].revents & POLLIN)
             file.DrainWake();
-        uint32_t request = 0;
-        if (framefile::Requested(file.View(), request)) {
-            lastRequest = NowMs();
-            Serve();
-        }
-        if (NowMs() - lastBeat >= kBeatMs) {
-            lastBeat = NowMs();
+        if (Serve())
+            lastRequest = SteadyMs();
+        if (SteadyMs() - lastBeat >= kBeatMs) {
+            lastBeat = SteadyMs();
             framefile::Beat(file.View());
         }
     }

@@ -39,7 +39,8 @@ public:
 private:
     bool Attach();
     void Detach();
-    void Serve();
+    // Answers a waiting request, with a picture when the grab succeeds; false when none waits.
+    bool Serve();
     bool Grab();
     void OnEvents();
     End Finish(End how, const std::string& why, framefile::EndReason said);
