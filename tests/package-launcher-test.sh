@@ -99,16 +99,33 @@ new_window() {  # before
   fail "no new Tessilo window within a minute"
 }
 
+# Waits up to SECONDS for a visible window titled TITLE to show (sets `box`), or with `gone` for
+# `box` to go.
+box() {  # title|gone seconds
+  local _
+  for _ in $(seq $(($2 * 10))); do
+    if [ "$1" = gone ]; then
+      xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$box" || return 0
+    else
+      box=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+      [ -z "$box" ] || return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
 # A capture of a second in `window` into the folder the settings name: files are written.
 records() {
   rm -f "$work/pictures"/*
   xdotool windowactivate --sync "$window" key Return
   sleep 3
-  # The window brought back ends the capture; No to the question whether to open the folder.
+  # The window brought back ends the capture and asks whether to open the folder: No. A key
+  # pressed before that box has gone would be lost on it.
   xdotool windowactivate "$window" 2>/dev/null
-  sleep 2
-  xdotool key n
-  sleep 1
+  box Confirmation 30 || return 1
+  xdotool windowactivate --sync "$box" key n
+  box gone 30 || return 1
   [ -n "$(ls "$work/pictures")" ]
 }
 
