@@ -114,12 +114,7 @@ screen_start() {
   XDG_RUNTIME_DIR="$screen_run" "$build/screen/tessilo-screen" --ready-file "$screen_run/ready" </dev/null \
     >"$screen_run.log" 2>&1 &
   screen_pid=$!
-  local tries
-  for tries in $(seq 50); do
-    [ -e "$screen_run/ready" ] && break
-    sleep 0.1
-  done
-  [ -e "$screen_run/ready" ] || { cat "$screen_run.log" >&2; return 1; }
+  wait_for_file "$screen_run/ready" 5 "$screen_pid" || { cat "$screen_run.log" >&2; return 1; }
   native=$(winepath -w "$screen_run/tessilo-screen.frame")
 }
 

@@ -14,6 +14,17 @@ wine_stop() {
   wineserver -k 2>/dev/null || true
 }
 
+# Waits up to SECONDS for PATH to appear; gives up sooner when the process PID, if given, ends.
+wait_for_file() {  # path seconds [pid]
+  local _
+  for _ in $(seq $(($2 * 10))); do
+    [ -e "$1" ] && return 0
+    [ -z "${3:-}" ] || kill -0 "$3" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -e "$1" ]
+}
+
 # Starts Xvfb on a free display and exports DISPLAY; xvfb_stop ends it. Further arguments go to
 # Xvfb (-noreset keeps a root background after its last client has gone).
 xvfb_start() {
@@ -23,10 +34,7 @@ xvfb_start() {
   Xvfb ":$n" -screen 0 "$size" -nolisten tcp "${@:2}" >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
-    sleep 0.1
-  done
+  wait_for_file "/tmp/.X11-unix/X$n" 5 "$XVFB_PID" && return 0
   echo "Xvfb did not start" >&2
   return 1
 }

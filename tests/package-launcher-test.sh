@@ -99,15 +99,16 @@ new_window() {  # before
   fail "no new Tessilo window within a minute"
 }
 
-# Waits up to SECONDS for a visible window titled TITLE to show (sets `box`), or with `gone` for
-# `box` to go.
-box() {  # title|gone seconds
-  local _
-  for _ in $(seq $(($2 * 10))); do
+# Waits up to SECONDS for a visible window that xdotool's search finds (sets `box`), or with
+# `gone` for `box` to go.
+box() {  # seconds gone|search-options...
+  local seconds=$1 _
+  shift
+  for _ in $(seq $((seconds * 10))); do
     if [ "$1" = gone ]; then
       xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$box" || return 0
     else
-      box=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+      box=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1)
       [ -z "$box" ] || return 0
     fi
     sleep 0.1
@@ -123,9 +124,9 @@ records() {
   # The window brought back ends the capture and asks whether to open the folder: No. A key
   # pressed before that box has gone would be lost on it.
   xdotool windowactivate "$window" 2>/dev/null
-  box Confirmation 30 || return 1
+  box 30 --name '^Confirmation$' || return 1
   xdotool windowactivate --sync "$box" key n
-  box gone 30 || return 1
+  box 30 gone || return 1
   [ -n "$(ls "$work/pictures")" ]
 }
 
@@ -134,14 +135,8 @@ records() {
 LC_ALL=C TESSILO_WINEPREFIX=/proc/tessilo-é/prefix start failing
 ends_within "$launcher" 30 || fail "the command with an impossible prefix still ran after 30 s"
 [ "$status" -eq 1 ] || fail "the command with an impossible prefix ended with $status, not 1"
-shown=""
-for _ in $(seq 100); do
-  message=$(xdotool search --onlyvisible --class zenity 2>/dev/null | head -n 1)
-  [ -n "$message" ] && shown=yes && break
-  sleep 0.1
-done
-[ -n "$shown" ] || fail "no window showed why Tessilo could not start"
-xdotool windowclose "$message" 2>/dev/null || xdotool windowkill "$message"
+box 10 --class zenity || fail "no window showed why Tessilo could not start"
+xdotool windowclose "$box" 2>/dev/null || xdotool windowkill "$box"
 
 # Captures into a folder of the test's, as BMP.
 mkdir "$work/pictures"

@@ -1,6 +1,6 @@
-# Sourced by the scripts: a headless Wayland session (sway with XWayland) with the screen-cast
-# portal, everything as the user nobody (sway refuses root), and the patched portal backend it
-# needs on a machine without a GPU (tests/wayland/xdpw-without-gpu.patch).
+# Sourced by the scripts after wine-env.sh: a headless Wayland session (sway with XWayland) with
+# the screen-cast portal, everything as the user nobody (sway refuses root), and the patched portal
+# backend it needs on a machine without a GPU (tests/wayland/xdpw-without-gpu.patch).
 #
 #   portal_wlr_build CACHE     builds the backend once into CACHE; sets PORTAL_WLR
 #   wayland_session_start      sway on a private runtime folder; sets WAYLAND_RUN, WAYLAND_DISPLAY,
@@ -93,11 +93,7 @@ wayland_spawn() {  # log cmd...
 
 # Waits up to 10 s for a file to appear.
 wayland_wait_for() {  # path what
-  local _
-  for _ in $(seq 100); do
-    [ -e "$1" ] && return 0
-    sleep 0.1
-  done
+  wait_for_file "$1" 10 && return 0
   echo "$2 did not start" >&2
   return 1
 }
@@ -208,14 +204,8 @@ screen_share_start() {  # exe
   done
   export TESSILO_PORTAL_CALLS="$WAYLAND_RUN/portal-calls.log" TESSILO_SCREEN_LOG="$WAYLAND_RUN/tessilo-screen.log"
   wayland_spawn tessilo-screen.log "$WAYLAND_RUN/tessilo-screen" --ready-file "$WAYLAND_RUN/tessilo-screen.ready"
-  local pid=${WAYLAND_PIDS[-1]}
   # The bus may first have to start the portal and its backend: slow on a loaded machine.
-  for _ in $(seq 600); do
-    [ -e "$WAYLAND_RUN/tessilo-screen.ready" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ ! -e "$WAYLAND_RUN/tessilo-screen.ready" ]; then
+  if ! wait_for_file "$WAYLAND_RUN/tessilo-screen.ready" 60 "${WAYLAND_PIDS[-1]}"; then
     echo "tessilo-screen did not share the screen within a minute:" >&2
     cat "$WAYLAND_RUN/tessilo-screen.log" >&2
     return 1
