@@ -169,15 +169,39 @@ TEST_F(CaptureObject, TheRestoreWritesEveryPictureTakenAndSaysWhenTheRateWasNotK
     EXPECT_TRUE(host.errors.empty());
 }
 
+// Writes wait while the test holds them: each file's write begins by asking for the free space,
+// on the worker that writes it. The test's own thread is never held.
+HANDLE g_writesHeld = nullptr;
+DWORD g_testThread = 0;
+const void* g_freeSpace = nullptr;
+
+BOOL WINAPI FreeSpaceOnceLetGo(LPCWSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    if (GetCurrentThreadId() != g_testThread)
+        WaitForSingleObject(g_writesHeld, 10000);
+    return reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(g_freeSpace)(folder, available, total, free);
+}
+
 TEST_F(CaptureObject, WhenTheWorkersFallBehindMomentsAreSkippedWithoutAGapInTheNumbers)
 {
+    ImportHook freeSpace{"kernel32.dll", "GetDiskFreeSpaceExW", reinterpret_cast<const void*>(&FreeSpaceOnceLetGo)};
+    ASSERT_TRUE(freeSpace.Installed());
+    g_freeSpace = freeSpace.Original();
+    g_testThread = GetCurrentThreadId();
+    g_writesHeld = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, g_writesHeld);
     settings.ext = L"png";
     ASSERT_NO_FATAL_FAILURE(StartCapturing());
-    // Ticks with no time between them: the window's thread never waits for a buffer.
+    // The workers cannot write: once every buffer is on its way, the window's thread skips the
+    // moment rather than waiting for one.
     for (int i = 0; i < 40; ++i)
         TickAfter(0);
+    SetEvent(g_writesHeld);
     EXPECT_GT(capture.SkippedMoments(), 0);
-    ASSERT_TRUE(capture.EndByRestore());
+    const bool ended = capture.EndByRestore();
+    CloseHandle(g_writesHeld);
+    ASSERT_TRUE(ended);
+    EXPECT_GT(capture.SavedCount(), 0);
     EXPECT_EQ(40, capture.SavedCount() + capture.SkippedMoments());
     EXPECT_EQ(Shots(static_cast<int>(capture.SavedCount()), L"png"), FilesIn(output.Path()));
 }
