@@ -10,6 +10,7 @@
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
 #include "tests/support/FrameSave.h"
+#include "tests/support/FreeSpaceLook.h"
 #include "tests/support/CaptureFixture.h"
 #include "tests/support/ImportHook.h"
 #include "tests/support/PngFile.h"
@@ -24,7 +25,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -342,21 +342,6 @@ TEST_F(CaptureFault, AFolderThatRefusesAccessIsNamedWithWindowsGuardOfFoldersAtS
     EXPECT_TRUE(FilesIn(folder).empty());
 }
 
-// GetDiskFreeSpaceExW as the product (and the test) calls it: answered, and then, once, the step
-// that g_afterLook holds, as another program may write between the capture's look and its save.
-const void* g_freeSpace = nullptr;
-std::function<void()> g_afterLook;
-
-BOOL WINAPI LookThenRun(LPCWSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
-{
-    const BOOL answered = reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(g_freeSpace)(folder, available, total, free);
-    std::function<void()> step;
-    step.swap(g_afterLook);
-    if (step)
-        step();
-    return answered;
-}
-
 // A small file system mounted by the test command (TESSILO_SMALL_DISK, a Windows path), a little
 // larger than the free space a capture keeps, filled here until only so much room is left.
 class FullDisk : public CaptureFault {
@@ -366,8 +351,6 @@ protected:
     void SetUp() override
     {
         CaptureFault::SetUp();
-        g_afterLook = nullptr;
-        g_freeSpace = freeSpace.Original();
         ASSERT_TRUE(freeSpace.Installed());
         root = WideEnvironment("TESSILO_SMALL_DISK");
         if (root.empty())
@@ -380,7 +363,6 @@ protected:
 
     void TearDown() override
     {
-        g_afterLook = nullptr;
         if (!root.empty()) {
             RemoveTree(folder);
             DeleteFileW(Filler().c_str());
@@ -432,14 +414,15 @@ protected:
         PlaceDib(block);
         ASSERT_NO_FATAL_FAILURE(RunUntilFiles(folder, 2));
         // A quarter of a picture: the write fails after the file was opened.
-        g_afterLook = [this, &block] { LeaveRoomFor(block.size() / 4); };
+        freeSpace.AfterNextLook([this, &block] { LeaveRoomFor(block.size() / 4); });
         EXPECT_EQ(Resource(IDS_ERR_SAVE_IMAGE), RunUntilMessage());
-        EXPECT_FALSE(g_afterLook) << "the capture never looked at the free space";
+        EXPECT_FALSE(freeSpace.StepPending()) << "the capture never looked at the free space";
         // No cut file is left under the failed number: every name of the sequence is a frame.
         ExpectWholeFrames(folder, name, block, 2);
     }
 
-    ImportHook freeSpace{"kernel32.dll", "GetDiskFreeSpaceExW", reinterpret_cast<const void*>(&LookThenRun)};
+    // Another program may write between the capture's look at the free space and its save.
+    FreeSpaceLook freeSpace;
     std::wstring root;
     std::wstring folder;
 };

@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/Files.h"
+#include "tests/support/FreeSpaceLook.h"
 #include "tests/support/ImportHook.h"
 #include "tests/support/PressPictures.h"
 #include "tests/support/TestFolder.h"
@@ -169,37 +170,24 @@ TEST_F(CaptureObject, TheRestoreWritesEveryPictureTakenAndSaysWhenTheRateWasNotK
     EXPECT_TRUE(host.errors.empty());
 }
 
-// Writes wait while the test holds them: each file's write begins by asking for the free space,
-// on the worker that writes it. The test's own thread is never held.
-HANDLE g_writesHeld = nullptr;
-DWORD g_testThread = 0;
-const void* g_freeSpace = nullptr;
-
-BOOL WINAPI FreeSpaceOnceLetGo(LPCWSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
-{
-    if (GetCurrentThreadId() != g_testThread)
-        WaitForSingleObject(g_writesHeld, 10000);
-    return reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(g_freeSpace)(folder, available, total, free);
-}
-
 TEST_F(CaptureObject, WhenTheWorkersFallBehindMomentsAreSkippedWithoutAGapInTheNumbers)
 {
-    ImportHook freeSpace{"kernel32.dll", "GetDiskFreeSpaceExW", reinterpret_cast<const void*>(&FreeSpaceOnceLetGo)};
+    FreeSpaceLook freeSpace;
     ASSERT_TRUE(freeSpace.Installed());
-    g_freeSpace = freeSpace.Original();
-    g_testThread = GetCurrentThreadId();
-    g_writesHeld = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(nullptr, g_writesHeld);
+    const HANDLE letGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, letGo);
     settings.ext = L"png";
     ASSERT_NO_FATAL_FAILURE(StartCapturing());
-    // The workers cannot write: once every buffer is on its way, the window's thread skips the
-    // moment rather than waiting for one.
+    // The next file's write waits after its look at the free space, and every file after it waits
+    // its turn: once every buffer is on its way, the window's thread skips the moment rather than
+    // waiting for one.
+    freeSpace.AfterNextLook([letGo] { WaitForSingleObject(letGo, 10000); });
     for (int i = 0; i < 40; ++i)
         TickAfter(0);
-    SetEvent(g_writesHeld);
+    SetEvent(letGo);
     EXPECT_GT(capture.SkippedMoments(), 0);
     const bool ended = capture.EndByRestore();
-    CloseHandle(g_writesHeld);
+    CloseHandle(letGo);
     ASSERT_TRUE(ended);
     EXPECT_GT(capture.SavedCount(), 0);
     EXPECT_EQ(40, capture.SavedCount() + capture.SkippedMoments());
